@@ -1,0 +1,68 @@
+#include "control/DecimalParse.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "model/Int16.hpp"
+#include "model/RuntimeError.hpp"
+
+namespace recmod {
+
+namespace {
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+}  // namespace
+
+double ParseDecimal(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  std::string number;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+  bool anyDigit = false;
+  while (i < text.size() && IsDigit(text[i])) {
+    number += text[i++];
+    anyDigit = true;
+  }
+  if (i < text.size() && text[i] == '.') {
+    number += text[i++];
+    while (i < text.size() && IsDigit(text[i])) {
+      number += text[i++];
+      anyDigit = true;
+    }
+  }
+  if (!anyDigit) return 0.0;
+  // An exponent counts only when at least one digit follows it.
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    std::string exponent = "e";
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+    if (j < text.size() && IsDigit(text[j])) {
+      while (j < text.size() && IsDigit(text[j])) exponent += text[j++];
+      number += exponent;
+    }
+  }
+  errno = 0;
+  const double value = std::strtod(number.c_str(), nullptr);
+  if (std::isinf(value)) {
+    throw RuntimeError(ErrorKind::Overflow, "the number " + std::string(text) + " is too large");
+  }
+  return value;
+}
+
+std::int16_t ParseInt16(std::string_view text) {
+  return RoundToInt16(ParseDecimal(text));
+}
+
+float ParseSingle(std::string_view text) {
+  const double value = ParseDecimal(text);
+  if (std::fabs(value) > 3.4028234663852886e38) {
+    throw RuntimeError(ErrorKind::Overflow,
+                       "the number " + std::string(text) + " is too large for single precision");
+  }
+  return static_cast<float>(value);
+}
+
+}  // namespace recmod

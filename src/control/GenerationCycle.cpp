@@ -1,0 +1,82 @@
+#include "control/GenerationCycle.hpp"
+
+#include <cmath>
+#include <string>
+
+#include "control/DecimalParse.hpp"
+#include "control/InitialState.hpp"
+#include "model/Diffusion.hpp"
+#include "model/GeneticDrift.hpp"
+#include "model/Int16.hpp"
+#include "model/Recombination.hpp"
+#include "model/Selection.hpp"
+#include "ui/ControlValues.hpp"
+
+namespace recmod {
+
+double SinusoidalS(double amplitude, double r) {
+  return amplitude * std::sin((r / 2.0 - std::floor(r / 2.0)) * 6.28318530717958);
+}
+
+namespace {
+
+// Inverts S at every multiple of the period, or replaces it by the sinusoid.
+void VaryS(Engine& engine, const ControlValues& controls) {
+  ModelParameters& params = engine.params;
+  if (params.InversionPeriod == 0) {
+    throw RuntimeError(ErrorKind::DivisionByZero, "the inversion period is 0");
+  }
+  const double r = static_cast<double>(engine.Generation) / params.InversionPeriod;
+  if (controls.Ticked(CheckBox::SinusoidalOption)) {
+    params.S = SinusoidalS(ParseDecimal(controls.Text(2)), r);
+    DeriveSelectionTerms(engine.tables.AllelesNumber, params);
+  } else if (std::floor(r) == r) {
+    params.S = -params.S;
+    DeriveSelectionTerms(engine.tables.AllelesNumber, params);
+  }
+}
+
+void RunOneGeneration(Engine& engine, const ControlValues& controls, const RunMode& mode,
+                      RunOutputs& outputs) {
+  if (controls.Ticked(CheckBox::InversionOfS)) VaryS(engine, controls);
+  if (controls.Ticked(CheckBox::RecombForR)) {
+    Recombine(engine.params, engine.tables, engine.population, engine.draw);
+  }
+  if (controls.Ticked(CheckBox::GeneticDrift)) {
+    ApplyGeneticDrift(engine.params, engine.tables, engine.population, engine.draw);
+  }
+  ApplySelection(engine.params, engine.tables, engine.population, engine.draw);
+  ApplyMutation(engine.params, engine.tables, engine.mutation, controls, engine.population,
+                engine.draw);
+  DiffuseBetweenDemes(engine.params, engine.tables, engine.population, engine.draw);
+  CheckFloatingPointFlags("model step");
+  RecordGeneration(engine.recorder, engine.Generation, engine.params, engine.tables,
+                   engine.population, mode.SingleRun, outputs.plot, outputs.reports);
+}
+
+}  // namespace
+
+void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode& mode,
+                    RunOutputs& outputs) {
+  engine.draw.InfinitePopulation = mode.InfinitePopulation;
+  BuildInitialState(engine, controls, outputs.messages);
+  BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
+  const std::int16_t lastGeneration = engine.params.MaxGen;
+  ClearFloatingPointFlags();
+  engine.Generation = 1;
+  while (engine.Generation <= lastGeneration) {
+    try {
+      RunOneGeneration(engine, controls, mode, outputs);
+    } catch (const RuntimeError& error) {
+      throw RuntimeError(
+          error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");
+    }
+    engine.Generation = CheckedInt16(engine.Generation + 1LL);
+    if (outputs.stopRequested != nullptr &&
+        outputs.stopRequested->load(std::memory_order_relaxed)) {
+      throw StartStopped{};
+    }
+  }
+}
+
+}  // namespace recmod

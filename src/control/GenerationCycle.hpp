@@ -1,0 +1,21 @@
+#pragma once
+
+#include "control/Engine.hpp"
+
+namespace recmod {
+
+struct ControlValues;
+
+// One run: rebuilds the start state and the mutation coefficients, then runs
+// exactly MaxGen generations of: variation of S (InversionOfS ticked),
+// Recombine (RecombForR ticked), ApplyGeneticDrift (GeneticDrift ticked),
+// ApplySelection, ApplyMutation, DiffuseBetweenDemes and RecordGeneration.
+// A run-time error names the generation in which it happened.
+void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode& mode,
+                    RunOutputs& outputs);
+
+// The value of S in a generation of the sinusoidal variation: the amplitude
+// times sin(2 pi frac(r / 2)), r = generation / InversionPeriod.
+double SinusoidalS(double amplitude, double r);
+
+}  // namespace recmod

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "control/ModelParameters.hpp"
+#include "model/HaplotypeTables.hpp"
+#include "model/PopulationState.hpp"
+#include "model/RandomDraw.hpp"
+
+namespace recmod {
+
+// Genetic drift: every frequency of every deme is redrawn on its own as a
+// count of individuals out of N, in the order deme, slot, haplotype, and each
+// deme is renormalised.
+void ApplyGeneticDrift(const ModelParameters& params, const HaplotypeTables& tables,
+                       PopulationState& population, RandomDraw& draw);
+
+}  // namespace recmod

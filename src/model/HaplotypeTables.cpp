@@ -1,0 +1,103 @@
+#include "model/HaplotypeTables.hpp"
+
+#include <string>
+
+#include "model/RuntimeError.hpp"
+
+namespace recmod {
+
+namespace {
+
+void CheckIndex(int value, int upper, const char* table) {
+  if (value < 0 || value > upper) {
+    throw RuntimeError(ErrorKind::SubscriptOutOfRange,
+                       std::string(table) + " index " + std::to_string(value));
+  }
+}
+
+// Two loci.
+constexpr std::int16_t kCarriers2[5][3] = {{0, 0, 0}, {0, 1, 3}, {0, 1, 2}, {0, 2, 4}, {0, 3, 4}};
+constexpr std::int16_t kAlleles2[5][3] = {{0, 0, 0}, {0, 1, 2}, {0, 3, 2}, {0, 1, 4}, {0, 3, 4}};
+constexpr std::int16_t kTransitions2[11][3] = {{0, 0, 0}, {2, 4, 1}, {3, 4, 1}, {1, 2, 2},
+                                               {1, 3, 2}, {1, 4, 3}, {2, 1, 4}, {3, 1, 4},
+                                               {4, 2, 5}, {4, 3, 5}, {4, 1, 6}};
+
+// Three loci.
+constexpr std::int16_t kCarriers3[7][5] = {{0, 0, 0, 0, 0}, {0, 1, 3, 4, 6}, {0, 1, 2, 4, 7},
+                                           {0, 1, 2, 3, 5}, {0, 2, 5, 7, 8}, {0, 3, 5, 6, 8},
+                                           {0, 4, 6, 7, 8}};
+constexpr std::int16_t kAlleles3[9][4] = {{0, 0, 0, 0}, {0, 1, 2, 3}, {0, 4, 2, 3},
+                                          {0, 1, 5, 3}, {0, 1, 2, 6}, {0, 4, 5, 3},
+                                          {0, 1, 5, 6}, {0, 4, 2, 6}, {0, 4, 5, 6}};
+constexpr std::int16_t kTransitions3[39][3] = {
+    {0, 0, 0},  {5, 8, 1},  {6, 8, 1},  {7, 8, 1},  {2, 5, 2},  {2, 7, 2},  {3, 5, 2}, {3, 6, 2},
+    {4, 6, 2},  {4, 7, 2},  {2, 8, 3},  {3, 8, 3},  {4, 8, 3},  {1, 2, 4},  {1, 3, 4}, {1, 4, 4},
+    {1, 5, 5},  {1, 6, 5},  {1, 7, 5},  {1, 8, 6},  {2, 1, 7},  {3, 1, 7},  {4, 1, 7}, {5, 2, 8},
+    {5, 3, 8},  {6, 3, 8},  {6, 4, 8},  {7, 2, 8},  {7, 4, 8},  {5, 1, 9},  {6, 1, 9}, {7, 1, 9},
+    {8, 5, 10}, {8, 6, 10}, {8, 7, 10}, {8, 2, 11}, {8, 3, 11}, {8, 4, 11}, {8, 1, 12}};
+
+constexpr const char* kLabels2[5] = {"", "ab", "Ab", "aB", "AB"};
+constexpr const char* kLabels3[9] = {"", "abc", "Abc", "aBc", "abC", "ABc", "aBC", "AbC", "ABC"};
+
+}  // namespace
+
+std::int16_t HaplotypeTables::Carrier(int allele, int position) const {
+  CheckIndex(allele, kMaxAllele, "AlleleCarriers");
+  CheckIndex(position, kMaxCarrier, "AlleleCarriers");
+  return AlleleCarriers[allele][position];
+}
+
+std::int16_t HaplotypeTables::AlleleAt(int haplotype, int locus) const {
+  CheckIndex(haplotype, kMaxHaplotype, "HaplotypeAlleles");
+  CheckIndex(locus, kMaxLocus, "HaplotypeAlleles");
+  return HaplotypeAlleles[haplotype][locus];
+}
+
+std::int16_t HaplotypeTables::TransitionSource(int row) const {
+  CheckIndex(row, kMaxTransition, "MutationTransitions");
+  return MutationTransitions[row][1];
+}
+
+std::int16_t HaplotypeTables::TransitionTarget(int row) const {
+  CheckIndex(row, kMaxTransition, "MutationTransitions");
+  return MutationTransitions[row][2];
+}
+
+std::int16_t HaplotypeTables::TransitionCoefficient(int row) const {
+  CheckIndex(row, kMaxTransition, "MutationTransitions");
+  return MutationTransitions[row][3];
+}
+
+void BuildHaplotypeTables(std::int16_t allelesNumber, HaplotypeTables& tables) {
+  tables.AllelesNumber = allelesNumber;
+  if (allelesNumber == 2) {
+    tables.AlleleCount = 4;
+    tables.HaplotypeCount = 4;
+    tables.TransitionCount = 10;
+    for (int r = 1; r <= 4; ++r)
+      for (int p = 1; p <= 2; ++p) tables.AlleleCarriers[r][p] = kCarriers2[r][p];
+    for (int h = 1; h <= 4; ++h)
+      for (int l = 1; l <= 2; ++l) tables.HaplotypeAlleles[h][l] = kAlleles2[h][l];
+    for (int k = 1; k <= 10; ++k)
+      for (int c = 0; c < 3; ++c) tables.MutationTransitions[k][c + 1] = kTransitions2[k][c];
+  } else {
+    tables.AlleleCount = 6;
+    tables.HaplotypeCount = 8;
+    tables.TransitionCount = 38;
+    for (int r = 1; r <= 6; ++r)
+      for (int p = 1; p <= 4; ++p) tables.AlleleCarriers[r][p] = kCarriers3[r][p];
+    for (int h = 1; h <= 8; ++h)
+      for (int l = 1; l <= 3; ++l) tables.HaplotypeAlleles[h][l] = kAlleles3[h][l];
+    for (int k = 1; k <= 38; ++k)
+      for (int c = 0; c < 3; ++c) tables.MutationTransitions[k][c + 1] = kTransitions3[k][c];
+  }
+}
+
+std::string HaplotypeLabel(const HaplotypeTables& tables, int haplotype, int classSlot) {
+  CheckIndex(haplotype, tables.HaplotypeCount, "haplotype label");
+  std::string label = tables.AllelesNumber == 2 ? kLabels2[haplotype] : kLabels3[haplotype];
+  if (classSlot == 1) label += "'";
+  return label;
+}
+
+}  // namespace recmod

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace recmod {
+
+// Numbering of alleles, haplotypes and mutation transitions for two or three
+// loci. Allele indexes: two loci a=1 b=2 A=3 B=4; three loci a=1 b=2 c=3 A=4
+// B=5 C=6. Haplotypes: two loci ab, Ab, aB, AB; three loci abc, Abc, aBc, abC,
+// ABc, aBC, AbC, ABC (note 6 = aBC and 7 = AbC). The R- class uses the same
+// numbers with a trailing prime.
+struct HaplotypeTables {
+  static constexpr int kMaxAllele = 6;
+  static constexpr int kMaxCarrier = 4;
+  static constexpr int kMaxHaplotype = 8;
+  static constexpr int kMaxLocus = 3;
+  static constexpr int kMaxTransition = 38;
+
+  std::int16_t AllelesNumber = 0;  // the number of loci the tables were built for
+  std::int16_t AlleleCount = 0;
+  std::int16_t HaplotypeCount = 0;
+  std::int16_t TransitionCount = 0;
+
+  // Declared bounds 0..6 x 0..4: the haplotypes carrying each allele.
+  std::array<std::array<std::int16_t, kMaxCarrier + 1>, kMaxAllele + 1> AlleleCarriers{};
+  // Declared bounds 0..8 x 0..3: the allele each haplotype carries at each locus.
+  std::array<std::array<std::int16_t, kMaxLocus + 1>, kMaxHaplotype + 1> HaplotypeAlleles{};
+  // Declared bounds 0..38 x 0..3: source, target, coefficient index.
+  std::array<std::array<std::int16_t, 4>, kMaxTransition + 1> MutationTransitions{};
+
+  // Bounds-checked readers (an index outside the declared bounds is a
+  // "Subscript out of range" error).
+  std::int16_t Carrier(int allele, int position) const;
+  std::int16_t AlleleAt(int haplotype, int locus) const;
+  std::int16_t TransitionSource(int row) const;
+  std::int16_t TransitionTarget(int row) const;
+  std::int16_t TransitionCoefficient(int row) const;
+};
+
+// Fills the tables for `allelesNumber` loci: 2 gives the two-locus tables, any
+// other value the three-locus ones. Entries outside the ranges in use keep what
+// they held, exactly as a switch from three loci to two leaves them.
+void BuildHaplotypeTables(std::int16_t allelesNumber, HaplotypeTables& tables);
+
+// "ab", "Ab", ... for slot 0 (R+), with a trailing prime for slot 1 (R-).
+std::string HaplotypeLabel(const HaplotypeTables& tables, int haplotype, int classSlot);
+
+}  // namespace recmod

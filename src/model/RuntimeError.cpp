@@ -1,0 +1,52 @@
+#include "model/RuntimeError.hpp"
+
+#include <cfenv>
+
+namespace recmod {
+
+namespace {
+std::string Compose(ErrorKind kind, const std::string& detail) {
+  std::string text = ErrorName(kind);
+  if (!detail.empty()) {
+    text += ": ";
+    text += detail;
+  }
+  return text;
+}
+}  // namespace
+
+RuntimeError::RuntimeError(ErrorKind kind, const std::string& detail)
+    : std::runtime_error(Compose(kind, detail)), kind_(kind), detail_(detail) {}
+
+const char* ErrorName(ErrorKind kind) {
+  switch (kind) {
+    case ErrorKind::Overflow:
+      return "Overflow";
+    case ErrorKind::SubscriptOutOfRange:
+      return "Subscript out of range";
+    case ErrorKind::DivisionByZero:
+      return "Division by zero";
+    case ErrorKind::InvalidOperation:
+      return "Invalid floating-point operation";
+    case ErrorKind::FileError:
+      return "File error";
+    case ErrorKind::EmptyDeme:
+      return "Empty deme";
+  }
+  return "Run-time error";
+}
+
+void ClearFloatingPointFlags() {
+  std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+void CheckFloatingPointFlags(const char* where) {
+  const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
+  if (raised == 0) return;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  if (raised & FE_DIVBYZERO) throw RuntimeError(ErrorKind::DivisionByZero, where);
+  if (raised & FE_INVALID) throw RuntimeError(ErrorKind::InvalidOperation, where);
+  throw RuntimeError(ErrorKind::Overflow, where);
+}
+
+}  // namespace recmod

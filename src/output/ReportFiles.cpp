@@ -1,0 +1,180 @@
+#include "output/ReportFiles.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "model/RuntimeError.hpp"
+
+namespace recmod {
+
+namespace {
+constexpr std::size_t kBlockSize = 1 << 16;
+
+std::string Reason(int error) {
+  return std::strerror(error);
+}
+}  // namespace
+
+std::string SaveDirectoryPath(const std::string& saveDirectory) {
+  if (saveDirectory == "C:" || saveDirectory == "C:\\" || saveDirectory == "C:/") {
+    std::error_code ec;
+    auto cwd = std::filesystem::current_path(ec);
+    return ec ? std::string(".") : cwd.string();
+  }
+  std::string path = saveDirectory;
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+std::string ReportFilePath(const std::string& saveDirectory, int n) {
+  std::string directory = SaveDirectoryPath(saveDirectory);
+  if (directory.empty() || directory.back() != '/') directory += '/';
+  return directory + "ReportFile" + std::to_string(n) + ".txt";
+}
+
+ReportFile::ReportFile(const std::string& path) : path_(path) {
+  std::error_code ec;
+  const auto status = std::filesystem::symlink_status(path, ec);
+  if (!ec && std::filesystem::exists(status)) {
+    if (std::filesystem::is_directory(status)) {
+      throw RuntimeError(ErrorKind::FileError, path + ": a directory is in the way");
+    }
+    if (!std::filesystem::remove(path, ec) || ec) {
+      throw RuntimeError(ErrorKind::FileError, path + ": cannot delete: " + ec.message());
+    }
+  }
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    throw RuntimeError(ErrorKind::FileError, path + ": cannot create: " + Reason(errno));
+  }
+  buffer_.reserve(kBlockSize + 1024);
+}
+
+ReportFile::~ReportFile() {
+  if (fd_ >= 0) {
+    try {
+      Flush();
+    } catch (...) {
+    }
+    ::close(fd_);
+  }
+}
+
+void ReportFile::WriteLine(std::string_view text) {
+  if (fd_ < 0) throw RuntimeError(ErrorKind::FileError, path_ + ": file is not open");
+  buffer_.append(text);
+  buffer_.append("\r\n");
+  if (buffer_.size() >= kBlockSize) Flush();
+}
+
+void ReportFile::Fail(const char* what, int error) {
+  // Keep only whole lines: cut the file back to the last line end written.
+  (void)::ftruncate(fd_, static_cast<off_t>(committed_));
+  buffer_.clear();
+  throw RuntimeError(ErrorKind::FileError, path_ + ": " + what + ": " + Reason(error));
+}
+
+void ReportFile::Flush() {
+  if (fd_ < 0 || buffer_.empty()) return;
+  std::size_t written = 0;
+  while (written < buffer_.size()) {
+    const ssize_t n = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      // Lines written completely before the failure stay in the file.
+      if (written > 0) {
+        const auto lastEnd = buffer_.rfind('\n', written - 1);
+        if (lastEnd != std::string::npos) committed_ += static_cast<long long>(lastEnd + 1);
+      }
+      Fail("cannot write", error);
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  committed_ += static_cast<long long>(buffer_.size());
+  buffer_.clear();
+}
+
+void ReportFile::Close() {
+  if (fd_ < 0) return;
+  try {
+    Flush();
+  } catch (...) {
+    ::close(fd_);
+    fd_ = -1;
+    throw;
+  }
+  const int result = ::close(fd_);
+  fd_ = -1;
+  if (result != 0) {
+    throw RuntimeError(ErrorKind::FileError, path_ + ": cannot close: " + Reason(errno));
+  }
+}
+
+ReportFiles::~ReportFiles() {
+  CloseAllQuietly();
+}
+
+ReportFile& ReportFiles::At(int n) {
+  if (n < 1 || n > 3) {
+    throw RuntimeError(ErrorKind::SubscriptOutOfRange, "report file " + std::to_string(n));
+  }
+  if (!files_[static_cast<std::size_t>(n)]) {
+    throw RuntimeError(ErrorKind::FileError, "report file " + std::to_string(n) + " is not open");
+  }
+  return *files_[static_cast<std::size_t>(n)];
+}
+
+void ReportFiles::Open(int n, const std::string& saveDirectory) {
+  if (n < 1 || n > 3) {
+    throw RuntimeError(ErrorKind::SubscriptOutOfRange, "report file " + std::to_string(n));
+  }
+  auto& slot = files_[static_cast<std::size_t>(n)];
+  if (slot) {
+    slot->Close();
+    slot.reset();
+  }
+  slot = std::make_unique<ReportFile>(ReportFilePath(saveDirectory, n));
+}
+
+void ReportFiles::WriteLine(int n, std::string_view text) {
+  At(n).WriteLine(text);
+}
+
+bool ReportFiles::IsOpen(int n) const {
+  return n >= 1 && n <= 3 && files_[static_cast<std::size_t>(n)] != nullptr;
+}
+
+void ReportFiles::CloseAll() {
+  std::exception_ptr first;
+  for (auto& file : files_) {
+    if (!file) continue;
+    try {
+      file->Close();
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+    file.reset();
+  }
+  if (first) std::rethrow_exception(first);
+}
+
+void ReportFiles::CloseAllQuietly() noexcept {
+  try {
+    CloseAll();
+  } catch (...) {
+  }
+}
+
+void OpenReportFile(ReportFiles& reports, const std::string& saveDirectory, std::int16_t n) {
+  reports.Open(n, saveDirectory);
+}
+
+}  // namespace recmod

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace recmod {
+
+// The directory that a save-directory text names: "C:" stands for the
+// platform's default save directory, the current working directory, and "\"
+// separators become "/".
+std::string SaveDirectoryPath(const std::string& saveDirectory);
+
+// The full name of report file n: the directory, "/ReportFile", n, ".txt".
+std::string ReportFilePath(const std::string& saveDirectory, int n);
+
+// One report file: whole lines ending in CR LF are buffered and written in
+// blocks. A write that fails leaves the file cut back to its last complete
+// line and raises a "File error" naming the path and the system's reason.
+class ReportFile {
+ public:
+  ReportFile(const std::string& path);
+  ~ReportFile();
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+
+  void WriteLine(std::string_view text);
+  // Writes every buffered line; raises a "File error" on failure.
+  void Flush();
+  void Close();
+  const std::string& path() const { return path_; }
+
+ private:
+  void Fail(const char* what, int error);
+  std::string path_;
+  int fd_ = -1;
+  std::string buffer_;
+  long long committed_ = 0;  // bytes of complete lines known to be on disk
+};
+
+// Report files 1, 2 and 3 ("ReportFile1.txt", ...), opened by the run mode
+// that writes them and closed together at the end of a start.
+class ReportFiles {
+ public:
+  ReportFiles() = default;
+  ~ReportFiles();
+  ReportFiles(const ReportFiles&) = delete;
+  ReportFiles& operator=(const ReportFiles&) = delete;
+
+  // Deletes an existing file of that name, then creates it empty.
+  void Open(int n, const std::string& saveDirectory);
+  // Writes text followed by CR LF to report file n.
+  void WriteLine(int n, std::string_view text);
+  bool IsOpen(int n) const;
+  // Closes every open report file; no error when none is open. Raises a
+  // "File error" when the last lines cannot be written, after closing all.
+  void CloseAll();
+  // Closes everything without raising, for unwinding after an error.
+  void CloseAllQuietly() noexcept;
+
+ private:
+  ReportFile& At(int n);
+  std::array<std::unique_ptr<ReportFile>, 4> files_;
+};
+
+// OpenReportFile(n) of the report files, in the directory `saveDirectory`.
+void OpenReportFile(ReportFiles& reports, const std::string& saveDirectory, std::int16_t n);
+
+}  // namespace recmod
