@@ -1,0 +1,7 @@
+#include "ui/Simulator.hpp"
+
+namespace recmod {
+
+Simulator::Simulator() : plot(&nullPlot_), frontEnd(&silentFrontEnd_) {}
+
+}  // namespace recmod

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "control/Engine.hpp"
+#include "control/RunMode.hpp"
+#include "output/MessageSink.hpp"
+#include "output/PlotSurface.hpp"
+#include "output/ReportFiles.hpp"
+#include "ui/ControlValues.hpp"
+
+namespace recmod {
+
+// Bounds and start-up values of the fields 0..20, filled once at start-up.
+struct FieldTables {
+  std::array<float, 21> FieldMinimum{};
+  std::array<float, 21> FieldMaximum{};
+  std::array<float, 21> FieldDefault{};
+  std::string DefaultDirectory;
+};
+
+// What a front end is told while the handlers run. Every method may be called
+// from the thread that runs a start.
+class FrontEnd : public MessageSink {
+ public:
+  // The text of txt `index` changed during a start and should show now.
+  virtual void RefreshField(int /*index*/) {}
+  // A run of a start has finished: runsDone of runsTotal (0 when unknown).
+  virtual void RunFinished(long long /*runsDone*/, long long /*runsTotal*/) {}
+};
+
+// A front end that shows nothing and keeps the last message.
+class SilentFrontEnd final : public FrontEnd {
+ public:
+  void ShowMessage(const std::string& text) override { lastMessage = text, ++messageCount; }
+  std::string lastMessage;
+  int messageCount = 0;
+};
+
+// The state of the one window: its controls, the fixed field tables, the
+// run-mode flags, the engine of the runs and the open report files. Front
+// ends hold one and drive it through the handlers (Form_Load, txt_LostFocus,
+// Option1_GotFocus, the click handlers, Start_Click); the window only maps
+// widgets to `controls`.
+struct Simulator {
+  Simulator();
+
+  ControlValues controls;
+  FieldTables fields;
+  RunMode runMode;
+  Engine engine;
+  ReportFiles reports;
+
+  // The picture box; a surface that draws nothing until a front end sets one.
+  PlotSurface* plot;
+  // Messages, field refreshes and progress; silent until a front end sets one.
+  FrontEnd* frontEnd;
+
+  // Set from any thread to stop a running start after its current generation.
+  std::atomic<bool> stopRequested{false};
+  // A reproducible start: modes 0 to 2 start the generator from it, mode 3
+  // seeds every run from it and the run's position. Without it mode 3 seeds
+  // every run from the time of day.
+  std::optional<std::uint64_t> seed;
+
+ private:
+  NullPlotSurface nullPlot_;
+  SilentFrontEnd silentFrontEnd_;
+};
+
+}  // namespace recmod
