@@ -36,8 +36,10 @@ void VaryS(Engine& engine, const ControlValues& controls) {
   }
 }
 
-void RunOneGeneration(Engine& engine, const ControlValues& controls, const RunMode& mode,
-                      RunOutputs& outputs) {
+}  // namespace
+
+void AdvanceGeneration(Engine& engine, const ControlValues& controls, const RunMode& mode,
+                       RunOutputs& outputs) {
   if (controls.Ticked(CheckBox::InversionOfS)) VaryS(engine, controls);
   if (controls.Ticked(CheckBox::RecombForR)) {
     Recombine(engine.params, engine.tables, engine.population, engine.draw);
@@ -54,8 +56,6 @@ void RunOneGeneration(Engine& engine, const ControlValues& controls, const RunMo
                    engine.population, mode.SingleRun, outputs.plot, outputs.reports);
 }
 
-}  // namespace
-
 void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode& mode,
                     RunOutputs& outputs) {
   engine.draw.InfinitePopulation = mode.InfinitePopulation;
@@ -66,7 +66,7 @@ void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode
   engine.Generation = 1;
   while (engine.Generation <= lastGeneration) {
     try {
-      RunOneGeneration(engine, controls, mode, outputs);
+      AdvanceGeneration(engine, controls, mode, outputs);
     } catch (const RuntimeError& error) {
       throw RuntimeError(
           error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");

@@ -14,6 +14,11 @@ struct ControlValues;
 void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode& mode,
                     RunOutputs& outputs);
 
+// The steps of generation engine.Generation, from the variation of S to
+// RecordGeneration; RunGenerations calls it once per generation.
+void AdvanceGeneration(Engine& engine, const ControlValues& controls, const RunMode& mode,
+                       RunOutputs& outputs);
+
 // The value of S in a generation of the sinusoidal variation: the amplitude
 // times sin(2 pi frac(r / 2)), r = generation / InversionPeriod.
 double SinusoidalS(double amplitude, double r);

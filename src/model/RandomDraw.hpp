@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "model/UniformGenerator.hpp"
 
@@ -24,6 +25,11 @@ struct RandomDraw {
   // How often the generator was reseeded from the clock; mixed into every
   // such seed so that two reseeds within one clock tick still differ.
   std::uint64_t ReseedCount = 0;
+  // Draws made in a finite population (for the benchmarks' draw counts).
+  std::uint64_t DrawCount = 0;
+  // When set, every argument of a finite-population draw is appended here
+  // (the benchmarks replay them to time the draws alone).
+  std::vector<double>* ArgumentLog = nullptr;
 };
 
 inline double NextUniform(RandomDraw& draw) {
@@ -38,6 +44,9 @@ inline double NextUniform(RandomDraw& draw) {
 // expected result is x in every branch.
 inline double DrawFrequency(RandomDraw& draw, double x) {
   if (draw.InfinitePopulation) return x;
+  ++draw.DrawCount;
+  if (draw.ArgumentLog != nullptr) [[unlikely]]
+    draw.ArgumentLog->push_back(x);
   if (!draw.ReuseUniforms) {
     draw.DrawUniform1 = NextUniform(draw);
     draw.DrawUniform2 = NextUniform(draw);

@@ -1,0 +1,122 @@
+// Cost of one deme-generation of the full cycle, and the floor it is measured
+// against: the same number of DrawFrequency calls in a tight loop.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "control/GenerationCycle.hpp"
+#include "control/InitialState.hpp"
+#include "ui/ControlValues.hpp"
+
+namespace recmod {
+namespace {
+
+struct Setting {
+  int loci;
+  bool finite;
+  int demes;
+};
+
+struct Bench {
+  ControlValues controls;
+  Engine engine;
+  RunMode mode;
+  NullPlotSurface plot;
+  CollectedMessages messages;
+};
+
+// Start-up values with every allele at 0.5 so that all haplotypes carry
+// frequency, N = 10^6 for the finite population (with drift, as its run mode
+// ticks it) and diffusion 0.1 between demes.
+void Prepare(Bench& b, const Setting& s) {
+  const char* texts[] = {"1E-05", "1E-05", "0.1", "1", "0.5", "0.5", "0.5", "0", "100", "6"};
+  for (int i = 0; i <= 9; ++i) b.controls.Text(i) = texts[i];
+  b.controls.Text(10) = std::to_string(s.demes);
+  b.controls.Text(11) = "0.1";
+  b.controls.Text(12) = "100";
+  b.controls.Text(17) = "10000";
+  b.controls.Text(20) = "0.5";
+  b.controls.Text(30) = "C:";
+  b.controls.tick[static_cast<int>(CheckBox::RecombForR)] = 1;
+  b.controls.tick[static_cast<int>(CheckBox::TotalStochasticity)] = 1;
+  b.controls.tick[static_cast<int>(CheckBox::GeneticDrift)] = s.finite ? 1 : 0;
+  b.mode.InfinitePopulation = !s.finite;
+  BuildHaplotypeTables(static_cast<std::int16_t>(s.loci), b.engine.tables);
+  ReadParameters(b.controls, b.engine.tables.AllelesNumber, b.engine.params);
+  b.engine.params.CurrentLog10N = b.engine.params.Log10N;
+  b.engine.draw.InfinitePopulation = b.mode.InfinitePopulation;
+  BuildInitialState(b.engine, b.controls, b.messages);
+  BuildMutationCoefficients(b.engine.params, b.engine.tables, b.engine.mutation, b.engine.draw);
+  b.engine.Generation = 1;
+}
+
+Setting SettingOf(const benchmark::State& state) {
+  return {static_cast<int>(state.range(0)), state.range(1) != 0, static_cast<int>(state.range(2))};
+}
+
+void BM_DemeGeneration(benchmark::State& state) {
+  const Setting s = SettingOf(state);
+  Bench b;
+  Prepare(b, s);
+  RunOutputs outputs{b.plot, nullptr, b.messages, nullptr};
+  const auto drawsBefore = b.engine.draw.DrawCount;
+  long long generations = 0;
+  for (auto _ : state) {
+    b.engine.Generation = 2;
+    AdvanceGeneration(b.engine, b.controls, b.mode, outputs);
+    ++generations;
+  }
+  const double demeGenerations = static_cast<double>(generations) * s.demes;
+  state.counters["deme_generations"] = benchmark::Counter(
+      demeGenerations, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["draws_per_deme_generation"] =
+      static_cast<double>(b.engine.draw.DrawCount - drawsBefore) / demeGenerations;
+}
+
+// The same number of draws as one deme-generation makes, on the same
+// generator, with arguments spread like the frequencies of a deme.
+void BM_DrawFloor(benchmark::State& state) {
+  const Setting s = SettingOf(state);
+  Bench b;
+  Prepare(b, s);
+  RunOutputs outputs{b.plot, nullptr, b.messages, nullptr};
+  // Replay the very arguments of one generation, deme by deme.
+  std::vector<double> arguments;
+  b.engine.draw.ArgumentLog = &arguments;
+  b.engine.Generation = 2;
+  AdvanceGeneration(b.engine, b.controls, b.mode, outputs);
+  b.engine.draw.ArgumentLog = nullptr;
+  const auto perDemeGeneration = static_cast<long long>(arguments.size()) / s.demes;
+  RandomDraw& draw = b.engine.draw;
+  std::size_t next = 0;
+  long long rounds = 0;
+  for (auto _ : state) {
+    for (long long i = 0; i < perDemeGeneration; ++i) {
+      benchmark::DoNotOptimize(DrawFrequency(draw, arguments[next]));
+      if (++next == arguments.size()) next = 0;
+    }
+    ++rounds;
+  }
+  state.counters["deme_generations"] = benchmark::Counter(
+      static_cast<double>(rounds), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["draws_per_deme_generation"] = static_cast<double>(perDemeGeneration);
+}
+
+void Settings(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"loci", "finite", "demes"});
+  for (int loci : {2, 3})
+    for (int finite : {0, 1})
+      for (int demes : {1, 100}) b->Args({loci, finite, demes});
+}
+
+void FloorSettings(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"loci", "finite", "demes"});
+  for (int loci : {2, 3})
+    for (int demes : {1, 100}) b->Args({loci, 1, demes});
+}
+
+BENCHMARK(BM_DemeGeneration)->Apply(Settings);
+BENCHMARK(BM_DrawFloor)->Apply(FloorSettings);
+
+}  // namespace
+}  // namespace recmod
