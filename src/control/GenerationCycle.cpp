@@ -59,6 +59,7 @@ void AdvanceGeneration(Engine& engine, const ControlValues& controls, const RunM
 void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode& mode,
                     RunOutputs& outputs) {
   engine.draw.InfinitePopulation = mode.InfinitePopulation;
+  engine.draw.ExactSampling = controls.ExactSampling != 0;
   BuildInitialState(engine, controls, outputs.messages);
   BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
   const std::int16_t lastGeneration = engine.params.MaxGen;

@@ -1,11 +1,16 @@
 #include "model/GeneticDrift.hpp"
 
+#include "model/MultinomialSampling.hpp"
 #include "model/Normalisation.hpp"
 
 namespace recmod {
 
 void ApplyGeneticDrift(const ModelParameters& params, const HaplotypeTables& tables,
                        PopulationState& population, RandomDraw& draw) {
+  if (draw.ExactSampling && !draw.InfinitePopulation) {
+    ApplyMultinomialDrift(params, tables, population, draw);
+    return;
+  }
   const int count = tables.HaplotypeCount;
   for (int d = 1; d <= params.Demes; ++d) {
     for (int c = 0; c <= 1; ++c) {

@@ -19,6 +19,9 @@ struct RandomDraw {
   // Mirrors the run-mode flag for the run in progress: with an infinite
   // population every draw returns its argument and takes no uniform number.
   bool InfinitePopulation = true;
+  // Exact sampling: every step applies its expected change and drift alone
+  // samples the population (multinomially); the draw then returns x.
+  bool ExactSampling = false;
   // N = 10 ^ CurrentLog10N, set at the start of every run; not a whole number
   // in general.
   double PopulationSize = 0.0;
@@ -43,7 +46,7 @@ inline double NextUniform(RandomDraw& draw) {
 // below one individual it is one individual with probability N|x|. The
 // expected result is x in every branch.
 inline double DrawFrequency(RandomDraw& draw, double x) {
-  if (draw.InfinitePopulation) return x;
+  if (draw.InfinitePopulation || draw.ExactSampling) return x;
   ++draw.DrawCount;
   if (draw.ArgumentLog != nullptr) [[unlikely]]
     draw.ArgumentLog->push_back(x);

@@ -23,6 +23,13 @@ class UniformGenerator {
 
   double NextUniform() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
 
+  // A uniform random bit generator over the same stream, for the standard
+  // distributions of exact sampling.
+  using result_type = pcg64::result_type;
+  static constexpr result_type min() { return pcg64::min(); }
+  static constexpr result_type max() { return pcg64::max(); }
+  result_type operator()() { return engine_(); }
+
  private:
   pcg64 engine_;
 };

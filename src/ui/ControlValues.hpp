@@ -61,6 +61,9 @@ struct ControlValues {
   std::string lab23Caption;
   Rgb txt22Background = kInputBackground;
   bool Lab4Visible = false;
+  // "Exact sampling": multinomial Wright-Fisher drift instead of the
+  // entry-by-entry draw (1 ticked, 0 unticked; off at start-up).
+  int ExactSampling = 0;
 
   // The text of txt `index`; an index that names no field is a "Subscript out
   // of range" error.
