@@ -5,6 +5,8 @@
 namespace recmod {
 
 inline constexpr const char* kValuesNeededMessage = "One or more value are needed!";
+// Shown when InversionOfS is ticked and the inversion period is blank.
+inline constexpr const char* kInversionPeriodNeededMessage = "An inversion period is needed!";
 
 // What became of a start.
 enum class StartOutcome {

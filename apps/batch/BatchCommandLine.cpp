@@ -1,0 +1,213 @@
+#include "BatchCommandLine.hpp"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cstdio>
+#include <map>
+
+#include "ui/FieldCatalogue.hpp"
+
+namespace recmod::batch {
+
+namespace {
+
+constexpr const char* kDescription =
+    "recmod-batch: runs the recombination simulator without its window. The command line\n"
+    "drives the window's controls as a person would: start-up, the number of loci, the run\n"
+    "option, the check boxes, every field typed and left (each time the validation pass\n"
+    "runs), then \"Start simulation\". Report files go to the save directory (--dir; \"C:\"\n"
+    "stands for the current directory).";
+
+constexpr const char* kExamples =
+    "Examples:\n"
+    "  recmod-batch\n"
+    "      one run, N infinite, at the start-up values; ReportFile1.txt in the current directory\n"
+    "  recmod-batch --mode single-finite --log10n 4 --S 0.05 --maxgen 500 --seed 7\n"
+    "      one reproducible run with N = 10^4\n"
+    "  recmod-batch --mode loop-sk --dir /tmp/out\n"
+    "      the loop over S and K (820 runs) into /tmp/out/ReportFile2.txt\n"
+    "  recmod-batch --mode loop-log10n --log10n-from 1 --log10n-to 3 --iterations 20\n"
+    "      20 runs for each Log10(N) of 1, 1.5, ..., 3; ReportFile2.txt and ReportFile3.txt\n"
+    "  recmod-batch --loci 3 --c 0.5 --tick InversionOfS --inversion-period 50\n"
+    "      three loci, S inverted every 50 generations\n"
+    "  recmod-batch --demes 4 --diffusion 0.2 --txt 17=1000 --fields\n"
+    "      show every field after validation, without running\n"
+    "\n"
+    "A negative number that starts with a point needs the = form: --S=-.5\n"
+    "\n"
+    "Exit status: 0 done; 1 start refused (the message on stderr); 2 usage error;\n"
+    "3 run-time error (the report files keep the lines written before it).";
+
+constexpr const char* kCheckBoxNames =
+    "RecombForR, TotalStochasticity, GeneticDrift, InterdemicDiffusion, InversionOfS, "
+    "SinusoidalOption, LinkageDisequilibrium";
+
+int ParseIndex(const std::string& text, const std::string& option) {
+  int index = -1;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, index);
+  if (text.empty() || ec != std::errc() || ptr != end || !IsTxtIndex(index)) {
+    throw UsageError(option + ": \"" + text + "\" is no field index (0..22, 30 or 37..40)");
+  }
+  return index;
+}
+
+FieldTyping ParseTxtAssignment(const std::string& value) {
+  const std::size_t equals = value.find('=');
+  if (equals == std::string::npos) {
+    throw UsageError("--txt: \"" + value + "\" is not of the form INDEX=TEXT");
+  }
+  FieldTyping typing;
+  typing.index = ParseIndex(value.substr(0, equals), "--txt");
+  typing.text = value.substr(equals + 1);
+  typing.option = "--txt " + std::to_string(typing.index);
+  return typing;
+}
+
+TickSetting ParseTick(const std::string& name, bool ticked) {
+  TickSetting setting;
+  setting.ticked = ticked;
+  setting.option = std::string(ticked ? "--tick " : "--untick ") + name;
+  if (!CheckBoxFromName(name, setting.box)) {
+    throw UsageError(std::string(ticked ? "--tick" : "--untick") + ": no check box \"" + name +
+                     "\" (the boxes are " + kCheckBoxNames + ")");
+  }
+  return setting;
+}
+
+std::uint64_t ParseSeed(const std::string& text) {
+  std::uint64_t seed = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, seed);
+  if (text.empty() || ec != std::errc() || ptr != end) {
+    throw UsageError("--seed: \"" + text + "\" is not a whole number from 0 to " +
+                     std::to_string(UINT64_MAX));
+  }
+  return seed;
+}
+
+}  // namespace
+
+int ParseMode(const std::string& text) {
+  static const std::map<std::string, int> kModes = {{"0", 0},
+                                                    {"1", 1},
+                                                    {"2", 2},
+                                                    {"3", 3},
+                                                    {"single-infinite", 0},
+                                                    {"single-finite", 1},
+                                                    {"loop-sk", 2},
+                                                    {"loop-log10n", 3}};
+  const auto found = kModes.find(text);
+  if (found == kModes.end()) {
+    throw UsageError("--mode: \"" + text +
+                     "\" is no run mode (0..3, single-infinite, single-finite, loop-sk, "
+                     "loop-log10n)");
+  }
+  return found->second;
+}
+
+ParseResult ParseCommandLine(int argc, char** argv) {
+  CLI::App app{kDescription, "recmod-batch"};
+  app.footer(kExamples);
+  app.set_version_flag("--version", std::string("recmod-batch ") + RECMOD_VERSION);
+
+  std::string modeText = "0";
+  app.add_option("--mode", modeText,
+                 "run mode: 0 single-infinite, 1 single-finite, 2 loop-sk, 3 loop-log10n "
+                 "(default 0)");
+  int loci = 2;
+  app.add_option("--loci", loci, "number of loci, 2 or 3 (default 2)")
+      ->check(CLI::IsMember({2, 3}));
+
+  std::vector<std::string> txtValues;
+  CLI::Option* txtOption =
+      app.add_option("--txt", txtValues, "type TEXT into field INDEX, then leave the field")
+          ->type_name("INDEX=TEXT")
+          ->allow_extra_args(false);
+
+  // One option per input field, each the same as --txt of its index.
+  std::map<CLI::Option*, int> aliasIndex;
+  std::map<int, std::vector<std::string>> aliasValues;
+  for (const FieldEntry& entry : FieldCatalogue()) {
+    if (!entry.input) continue;
+    std::vector<std::string>& values = aliasValues[entry.index];
+    CLI::Option* option =
+        app.add_option(std::string("--") + entry.alias, values,
+                       "field " + std::to_string(entry.index) + ": " + entry.caption)
+            ->type_name("TEXT")
+            ->allow_extra_args(false)
+            ->group("Fields (each the same as --txt INDEX=TEXT)");
+    aliasIndex[option] = entry.index;
+  }
+
+  std::vector<std::string> tickNames;
+  std::vector<std::string> untickNames;
+  CLI::Option* tickOption =
+      app.add_option("--tick", tickNames, std::string("tick a check box: ") + kCheckBoxNames)
+          ->type_name("NAME")
+          ->allow_extra_args(false)
+          ->group("Check boxes");
+  CLI::Option* untickOption = app.add_option("--untick", untickNames, "untick a check box")
+                                  ->type_name("NAME")
+                                  ->allow_extra_args(false)
+                                  ->group("Check boxes");
+
+  bool listFields = false;
+  app.add_flag("--fields", listFields,
+               "run the validation pass, print every field (INDEX<TAB>TEXT) and check box "
+               "(NAME<TAB>0|1), and exit without running");
+  std::string seedText;
+  app.add_option("--seed", seedText,
+                 "reproducible start: modes 0..2 start the generator from N, mode 3 seeds every "
+                 "run from N and its position")
+      ->type_name("N");
+  bool progress = false;
+  app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
+  bool quiet = false;
+  app.add_flag("--quiet", quiet, "no notices and no note of where the report files went");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(app.help().c_str(), stdout);
+    return {std::nullopt, kExitSuccess};
+  } catch (const CLI::CallForVersion& e) {
+    std::printf("%s\n", e.what());
+    return {std::nullopt, kExitSuccess};
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "recmod-batch: %s\nRun with --help for more information.\n", e.what());
+    return {std::nullopt, kExitUsage};
+  }
+
+  BatchRequest request;
+  request.mode = ParseMode(modeText);
+  request.loci = loci;
+  request.listFields = listFields;
+  request.progress = progress;
+  request.quiet = quiet;
+  if (!seedText.empty() || app.count("--seed") > 0) request.seed = ParseSeed(seedText);
+
+  // Fields and boxes in the order of the command line: the n-th occurrence
+  // of an option is its n-th value.
+  std::map<const CLI::Option*, std::size_t> seen;
+  for (const CLI::Option* option : app.parse_order()) {
+    const std::size_t occurrence = seen[option]++;
+    if (option == txtOption) {
+      request.fields.push_back(ParseTxtAssignment(txtValues.at(occurrence)));
+    } else if (option == tickOption) {
+      request.ticks.push_back(ParseTick(tickNames.at(occurrence), true));
+    } else if (option == untickOption) {
+      request.ticks.push_back(ParseTick(untickNames.at(occurrence), false));
+    } else if (const auto alias = aliasIndex.find(const_cast<CLI::Option*>(option));
+               alias != aliasIndex.end()) {
+      FieldTyping typing;
+      typing.index = alias->second;
+      typing.text = aliasValues.at(alias->second).at(occurrence);
+      typing.option = option->get_name();
+      request.fields.push_back(std::move(typing));
+    }
+  }
+  return {std::move(request), kExitSuccess};
+}
+
+}  // namespace recmod::batch

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/ControlValues.hpp"
+
+namespace recmod::batch {
+
+// Exit statuses of the batch program, a contract that scripts rely on.
+enum ExitStatus : int {
+  kExitSuccess = 0,
+  kExitRefused = 1,       // the start was refused with one of the system's messages
+  kExitUsage = 2,         // the command line cannot be carried out
+  kExitRuntimeError = 3,  // a run-time error ended the start
+  kExitInterrupted = 130  // stopped by an interrupt after a generation
+};
+
+// A command line that cannot be carried out: unknown option, bad index,
+// malformed number, a disabled field or box.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A text typed into a field and then left, as a person at the window would.
+struct FieldTyping {
+  int index = 0;
+  std::string text;
+  std::string option;  // how the command line named it, for messages ("--log10n")
+};
+
+// A click on a check box that brings it to the wanted state.
+struct TickSetting {
+  CheckBox box = CheckBox::RecombForR;
+  bool ticked = false;
+  std::string option;  // "--tick SinusoidalOption"
+};
+
+// What the command line asks for, in the order it will be done.
+struct BatchRequest {
+  int mode = 0;                     // Option1 index 0..3
+  int loci = 2;                     // 2 or 3
+  std::vector<TickSetting> ticks;   // command-line order
+  std::vector<FieldTyping> fields;  // command-line order
+  bool listFields = false;
+  std::optional<std::uint64_t> seed;
+  bool progress = false;
+  bool quiet = false;
+};
+
+// What the parser decided: run the request, or exit at once with `exitStatus`
+// after the help, the version or a usage message has been printed.
+struct ParseResult {
+  std::optional<BatchRequest> request;
+  int exitStatus = kExitSuccess;
+};
+
+// Parses the command line. Help, version and the errors that the argument
+// parser finds are printed here; the rest (bad index, unknown box, malformed
+// seed or mode) raise UsageError.
+ParseResult ParseCommandLine(int argc, char** argv);
+
+// "0".."3" or the mode names single-infinite, single-finite, loop-sk,
+// loop-log10n; raises UsageError otherwise.
+int ParseMode(const std::string& text);
+
+}  // namespace recmod::batch

@@ -1,0 +1,250 @@
+#include "BatchSession.hpp"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include "BatchFrontEnd.hpp"
+#include "control/ExperimentDriver.hpp"
+#include "model/RuntimeError.hpp"
+#include "output/ReportFiles.hpp"
+#include "ui/FieldCatalogue.hpp"
+#include "ui/InputValidation.hpp"
+#include "ui/OptionInterplay.hpp"
+#include "ui/WindowLogic.hpp"
+
+namespace recmod::batch {
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "(blank)";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+const char* TickText(int tick) {
+  return tick != 0 ? "ticked" : "unticked";
+}
+
+void PrintNotices(std::vector<std::string>& notices, bool quiet) {
+  if (!quiet) {
+    for (const std::string& notice : notices) std::fprintf(stderr, "%s\n", notice.c_str());
+  }
+  notices.clear();
+}
+
+std::atomic<bool>* gStopRequest = nullptr;
+
+extern "C" void RequestStop(int) {
+  if (gStopRequest != nullptr) gStopRequest->store(true);
+  // A second interrupt ends the program at once.
+  std::signal(SIGINT, SIG_DFL);
+}
+
+void ReportWhereFilesWent(const Simulator& sim) {
+  const std::string directory = ReportDirectory(sim.engine.params.SaveDirectory);
+  const RunMode& mode = sim.runMode;
+  const char* files = nullptr;
+  if (mode.SingleRun) {
+    files = "ReportFile1.txt";
+  } else if (mode.InfinitePopulation && mode.LoopOverSK) {
+    files = "ReportFile2.txt";
+  } else if (!mode.InfinitePopulation && mode.LoopOverLog10N) {
+    files = "ReportFile2.txt and ReportFile3.txt";
+  }
+  if (files != nullptr) std::printf("%s written to %s\n", files, directory.c_str());
+}
+
+}  // namespace
+
+ControlSnapshot TakeSnapshot(const ControlValues& controls) {
+  ControlSnapshot snapshot;
+  snapshot.texts = controls.txt;
+  snapshot.ticks = controls.tick;
+  return snapshot;
+}
+
+std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const ControlValues& now) {
+  std::vector<std::string> notices;
+  for (const FieldEntry& entry : FieldCatalogue()) {
+    if (!entry.input) continue;
+    const auto slot = static_cast<std::size_t>(entry.index);
+    if (before.texts[slot] == now.txt[slot]) continue;
+    notices.push_back(std::string(entry.alias) + ": " + Trimmed(before.texts[slot]) + " -> " +
+                      Trimmed(now.txt[slot]));
+  }
+  for (const CheckBox box : kAllCheckBoxes) {
+    const auto slot = static_cast<std::size_t>(box);
+    if (before.ticks[slot] == now.tick[slot]) continue;
+    notices.push_back(std::string(CheckBoxName(box)) + ": " + TickText(before.ticks[slot]) +
+                      " -> " + TickText(now.tick[slot]));
+  }
+  return notices;
+}
+
+std::string WhyFieldDisabled(const Simulator& sim, int index) {
+  const std::string mode = "in mode " + std::to_string(sim.controls.Option1Selected);
+  switch (index) {
+    case 6:
+      return "with 2 loci (give --loci 3)";
+    case 8:
+    case 18:
+    case 19:
+      return mode + " (it belongs to mode 3)";
+    case 9:
+      return mode + " (it belongs to mode 1)";
+    case 11:
+      return "while there is one deme (give --demes first)";
+    case 12:
+      return "while InversionOfS is unticked (give --tick InversionOfS)";
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+      return "while LinkageDisequilibrium is unticked (give --tick LinkageDisequilibrium)";
+    case 21:
+    case 22:
+      return "always: it shows a value computed from fields 13..16";
+    case 37:
+    case 38:
+      return mode + " (it shows the loop of mode 2)";
+    case 39:
+    case 40:
+      return mode + " (it shows the loop of mode 3)";
+    default:
+      return "now";
+  }
+}
+
+std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box) {
+  switch (box) {
+    case CheckBox::SinusoidalOption:
+      return "while InversionOfS is unticked (give --tick InversionOfS first)";
+    case CheckBox::LinkageDisequilibrium:
+      return "with " + sim.controls.AllelesNumberCaption + " loci";
+    default:
+      return "now";
+  }
+}
+
+void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices) {
+  Form_Load(sim);
+  if (request.loci == 3) ToggleAllelesNumber_Click(sim);
+
+  sim.controls.Option1Selected = request.mode;
+  Option1_GotFocus(sim, request.mode);
+
+  for (const TickSetting& setting : request.ticks) {
+    if (sim.controls.Ticked(setting.box) == setting.ticked) continue;
+    if (!sim.controls.CheckEnabled(setting.box)) {
+      throw UsageError(setting.option + ": the box is disabled " +
+                       WhyCheckBoxDisabled(sim, setting.box));
+    }
+    CheckBox_Click(sim, setting.box);
+  }
+
+  for (const FieldTyping& typing : request.fields) {
+    const auto slot = static_cast<std::size_t>(typing.index);
+    if (!sim.controls.txtEnabled[slot]) {
+      throw UsageError(typing.option + ": field " + std::to_string(typing.index) + " is disabled " +
+                       WhyFieldDisabled(sim, typing.index));
+    }
+    ControlSnapshot before = TakeSnapshot(sim.controls);
+    before.texts[slot] = typing.text;
+    sim.controls.Text(typing.index) = typing.text;
+    txt_LostFocus(sim, typing.index);
+    for (std::string& notice : DescribeChanges(before, sim.controls)) {
+      notices.push_back(std::move(notice));
+    }
+  }
+}
+
+void PrintFields(const ControlValues& controls) {
+  for (int index = 0; index < ControlValues::kTxtSlots; ++index) {
+    if (!IsTxtIndex(index)) continue;
+    std::printf("%d\t%s\n", index, controls.Text(index).c_str());
+  }
+  for (const CheckBox box : kAllCheckBoxes) {
+    std::printf("%s\t%d\n", CheckBoxName(box), controls.Tick(box));
+  }
+}
+
+std::string ReportDirectory(const std::string& saveDirectory) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path path = fs::absolute(SaveDirectoryPath(saveDirectory), ec).lexically_normal();
+  std::string text = path.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+int RunBatch(const BatchRequest& request) {
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  const bool showProgress = request.progress || (terminal && !request.quiet);
+  BatchFrontEnd frontEnd(showProgress, terminal, !request.progress);
+  Simulator sim;
+  sim.frontEnd = &frontEnd;
+  sim.seed = request.seed;
+  std::vector<std::string> notices;
+
+  try {
+    ApplyRequest(sim, request, notices);
+    PrintNotices(notices, request.quiet);
+
+    const ControlSnapshot beforeValidation = TakeSnapshot(sim.controls);
+    if (request.listFields) {
+      ValidateInputs(sim);
+      notices = DescribeChanges(beforeValidation, sim.controls);
+      PrintNotices(notices, request.quiet);
+      PrintFields(sim.controls);
+      return kExitSuccess;
+    }
+
+    gStopRequest = &sim.stopRequested;
+    std::signal(SIGINT, RequestStop);
+    StartOutcome outcome;
+    try {
+      outcome = Start_Click(sim);
+    } catch (...) {
+      frontEnd.FinishProgress();
+      throw;
+    }
+    frontEnd.FinishProgress();
+    std::signal(SIGINT, SIG_DFL);
+    gStopRequest = nullptr;
+
+    notices = DescribeChanges(beforeValidation, sim.controls);
+    PrintNotices(notices, request.quiet);
+    switch (outcome) {
+      case StartOutcome::Refused:
+        // The system's own message, verbatim.
+        for (const std::string& message : frontEnd.messages()) {
+          std::fprintf(stderr, "%s\n", message.c_str());
+        }
+        return kExitRefused;
+      case StartOutcome::Stopped:
+        std::fprintf(stderr,
+                     "recmod-batch: stopped; the report files keep the lines written so far\n");
+        return kExitInterrupted;
+      case StartOutcome::Finished:
+        break;
+    }
+    if (!request.quiet) ReportWhereFilesWent(sim);
+    return kExitSuccess;
+  } catch (const UsageError& error) {
+    PrintNotices(notices, request.quiet);
+    std::fprintf(stderr, "recmod-batch: %s\n", error.what());
+    return kExitUsage;
+  } catch (const RuntimeError& error) {
+    std::fprintf(stderr, "recmod-batch: run-time error: %s\n", error.what());
+    return kExitRuntimeError;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "recmod-batch: run-time error: %s\n", error.what());
+    return kExitRuntimeError;
+  }
+}
+
+}  // namespace recmod::batch

@@ -1,0 +1,57 @@
+#include "control/LoopRuns.hpp"
+
+#include "control/GenerationCycle.hpp"
+#include "control/InitialState.hpp"
+
+namespace recmod {
+
+namespace {
+std::vector<double> StepsOfOneHundredth(double first, double end) {
+  std::vector<double> values;
+  for (double value = first; value <= end; value = value + 0.01) values.push_back(value);
+  return values;
+}
+}  // namespace
+
+std::vector<double> SKLoopSValues() {
+  return StepsOfOneHundredth(0.01, 0.2001);
+}
+
+std::vector<double> SKLoopKValues() {
+  return StepsOfOneHundredth(0.8, 1.2001);
+}
+
+std::vector<float> Log10NLoopValues(float first, float last) {
+  constexpr float kStep = 0.5F;
+  std::vector<float> values;
+  for (float value = first; value <= last; value = value + kStep) values.push_back(value);
+  return values;
+}
+
+double RunSKPosition(Engine& engine, const ControlValues& controls, const RunMode& mode,
+                     RunOutputs& outputs, double S, double K) {
+  engine.params.S = S;
+  engine.params.K = K;
+  BuildInitialState(engine, controls, outputs.messages);
+  DeriveSelectionTerms(engine.tables.AllelesNumber, engine.params);
+  RunGenerations(engine, controls, mode, outputs);
+  return engine.recorder.SexFrequency;
+}
+
+void SeedLoopRun(RandomDraw& draw, const std::optional<std::uint64_t>& seed,
+                 std::uint64_t position) {
+  if (seed) {
+    draw.generator.Seed(*seed, position);
+  } else {
+    ReseedGenerator(draw);
+  }
+}
+
+double RunLog10NPosition(Engine& engine, const ControlValues& controls, const RunMode& mode,
+                         RunOutputs& outputs) {
+  BuildInitialState(engine, controls, outputs.messages);
+  RunGenerations(engine, controls, mode, outputs);
+  return engine.recorder.SexFrequency;
+}
+
+}  // namespace recmod
