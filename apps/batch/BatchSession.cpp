@@ -72,9 +72,11 @@ std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const Co
   for (const FieldEntry& entry : FieldCatalogue()) {
     if (!entry.input) continue;
     const auto slot = static_cast<std::size_t>(entry.index);
-    if (before.texts[slot] == now.txt[slot]) continue;
-    notices.push_back(std::string(entry.alias) + ": " + Trimmed(before.texts[slot]) + " -> " +
-                      Trimmed(now.txt[slot]));
+    const std::string was = Trimmed(before.texts[slot]);
+    const std::string is = Trimmed(now.txt[slot]);
+    // A blank put before or taken from a number changes nothing worth telling.
+    if (was == is) continue;
+    notices.push_back(std::string(entry.alias) + ": " + was + " -> " + is);
   }
   for (const CheckBox box : kAllCheckBoxes) {
     const auto slot = static_cast<std::size_t>(box);
