@@ -1,0 +1,96 @@
+#include "PlotRendering.hpp"
+
+#include <QFile>
+#include <QPainter>
+#include <QPen>
+#include <QSvgGenerator>
+#include <cmath>
+
+namespace recmod {
+
+namespace {
+
+QColor ToQColor(Rgb colour) {
+  return {colour.red, colour.green, colour.blue};
+}
+
+QSize PlotSize(const RecordedPlot& plot) {
+  return {static_cast<int>(std::lround(plot.width)), static_cast<int>(std::lround(plot.height))};
+}
+
+bool WriteSvg(const RecordedPlot& plot, const QString& path, QString* error) {
+  // QSvgGenerator does not report a file it could not open; try first.
+  QFile probe(path);
+  if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (error != nullptr) *error = probe.errorString();
+    return false;
+  }
+  probe.close();
+
+  QSvgGenerator generator;
+  generator.setFileName(path);
+  generator.setSize(PlotSize(plot));
+  generator.setViewBox(QRect(QPoint(0, 0), PlotSize(plot)));
+  generator.setTitle(QStringLiteral("recmod plot"));
+  generator.setDescription(
+      QStringLiteral("Stacked haplotype frequencies against generations: R+ red, R- blue"));
+  QPainter painter;
+  if (!painter.begin(&generator)) {
+    if (error != nullptr) *error = QStringLiteral("cannot draw into the SVG file");
+    return false;
+  }
+  PaintPlot(painter, plot);
+  painter.end();
+  return true;
+}
+
+}  // namespace
+
+void PaintPlotOperations(QPainter& painter, std::span<const PlotOperation> operations) {
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QPen pen;
+  pen.setWidth(1);
+  pen.setCosmetic(true);
+  pen.setCapStyle(Qt::SquareCap);
+  bool penSet = false;
+  Rgb current;
+  for (const PlotOperation& operation : operations) {
+    if (!penSet || !(operation.colour == current)) {
+      current = operation.colour;
+      pen.setColor(ToQColor(current));
+      painter.setPen(pen);
+      penSet = true;
+    }
+    if (operation.kind == PlotOperation::Kind::Point) {
+      painter.drawPoint(QPointF(operation.x1, operation.y1));
+    } else {
+      painter.drawLine(QLineF(operation.x1, operation.y1, operation.x2, operation.y2));
+    }
+  }
+}
+
+void PaintPlot(QPainter& painter, const RecordedPlot& plot) {
+  painter.fillRect(QRectF(0, 0, plot.width, plot.height), kPlotBackground);
+  PaintPlotOperations(painter, plot.operations);
+}
+
+QImage RenderPlotImage(const RecordedPlot& plot) {
+  QImage image(PlotSize(plot), QImage::Format_RGB32);
+  QPainter painter(&image);
+  PaintPlot(painter, plot);
+  return image;
+}
+
+bool RenderPlot(const RecordedPlot& plot, const QString& path, QString* error) {
+  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    return WriteSvg(plot, path, error);
+  }
+  const QImage image = RenderPlotImage(plot);
+  if (!image.save(path, "PNG")) {
+    if (error != nullptr) *error = QStringLiteral("cannot write the PNG image");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace recmod
