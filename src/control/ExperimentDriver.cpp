@@ -135,7 +135,9 @@ void RunSelectedMode(Simulator& sim) {
   ClearPlot(sim);
 }
 
-// Steps 2 to 9 of a start; false when the start is refused.
+// Everything a start does before its run mode: validation, the check of the
+// required fields, the parameters, the start state, emptied output fields and
+// closed report files. False when the start is refused.
 bool Prepare(Simulator& sim) {
   ValidateInputs(sim);
   for (int i = kFirstRequiredField; i <= kLastRequiredField; ++i) {
