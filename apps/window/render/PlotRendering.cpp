@@ -31,6 +31,7 @@ bool WriteSvg(const RecordedPlot& plot, const QString& path, QString* error) {
   generator.setFileName(path);
   generator.setSize(PlotSize(plot));
   generator.setViewBox(QRect(QPoint(0, 0), PlotSize(plot)));
+  generator.setResolution(96);
   generator.setTitle(QStringLiteral("recmod plot"));
   generator.setDescription(
       QStringLiteral("Stacked haplotype frequencies against generations: R+ red, R- blue"));
@@ -39,7 +40,12 @@ bool WriteSvg(const RecordedPlot& plot, const QString& path, QString* error) {
     if (error != nullptr) *error = QStringLiteral("cannot draw into the SVG file");
     return false;
   }
-  PaintPlot(painter, plot);
+  // Raster pixel (x, y) covers [x, x + 1) x [y, y + 1); a vector stroke is
+  // centred on its coordinates. Half a pixel puts the strokes on the pixels
+  // that the image shows.
+  painter.fillRect(QRectF(0, 0, plot.width, plot.height), kPlotBackground);
+  painter.translate(0.5, 0.5);
+  PaintPlotOperations(painter, plot.operations);
   painter.end();
   return true;
 }

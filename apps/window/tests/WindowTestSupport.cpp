@@ -61,6 +61,7 @@ void OpenWindow::typeInto(int index, const QString& text) {
   TextBox* box = txt(index);
   click(box);
   QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_Delete);
   QTest::keyClicks(box, text);
   QApplication::processEvents();
 }
