@@ -36,7 +36,8 @@ constexpr const char* kExamples =
     "A negative number that starts with a point needs the = form: --S=-.5\n"
     "\n"
     "Exit status: 0 done; 1 start refused (the message on stderr); 2 usage error;\n"
-    "3 run-time error (the report files keep the lines written before it).";
+    "3 run-time error (the report files keep the lines written before it);\n"
+    "130 or 143 stopped by SIGINT or SIGTERM after a generation (files closed, lines complete).";
 
 constexpr const char* kCheckBoxNames =
     "RecombForR, TotalStochasticity, GeneticDrift, InterdemicDiffusion, InversionOfS, "

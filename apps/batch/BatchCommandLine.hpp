@@ -13,10 +13,11 @@ namespace recmod::batch {
 // Exit statuses of the batch program, a contract that scripts rely on.
 enum ExitStatus : int {
   kExitSuccess = 0,
-  kExitRefused = 1,       // the start was refused with one of the system's messages
-  kExitUsage = 2,         // the command line cannot be carried out
-  kExitRuntimeError = 3,  // a run-time error ended the start
-  kExitInterrupted = 130  // stopped by an interrupt after a generation
+  kExitRefused = 1,        // the start was refused with one of the system's messages
+  kExitUsage = 2,          // the command line cannot be carried out
+  kExitRuntimeError = 3,   // a run-time error ended the start
+  kExitInterrupted = 130,  // stopped by SIGINT after a generation (128 + 2)
+  kExitTerminated = 143    // stopped by SIGTERM after a generation (128 + 15)
 };
 
 // A command line that cannot be carried out: unknown option, bad index,

@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
 #include "BatchFrontEnd.hpp"
+#include "BatchSignals.hpp"
 #include "control/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/ReportFiles.hpp"
@@ -34,14 +34,6 @@ void PrintNotices(std::vector<std::string>& notices, bool quiet) {
     for (const std::string& notice : notices) std::fprintf(stderr, "%s\n", notice.c_str());
   }
   notices.clear();
-}
-
-std::atomic<bool>* gStopRequest = nullptr;
-
-extern "C" void RequestStop(int) {
-  if (gStopRequest != nullptr) gStopRequest->store(true);
-  // A second interrupt ends the program at once.
-  std::signal(SIGINT, SIG_DFL);
 }
 
 void ReportWhereFilesWent(const Simulator& sim) {
@@ -183,7 +175,7 @@ std::string ReportDirectory(const std::string& saveDirectory) {
   return text;
 }
 
-int RunBatch(const BatchRequest& request) {
+int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   const bool showProgress = request.progress || (terminal && !request.quiet);
   BatchFrontEnd frontEnd(showProgress, terminal, !request.progress);
@@ -205,18 +197,29 @@ int RunBatch(const BatchRequest& request) {
       return kExitSuccess;
     }
 
-    gStopRequest = &sim.stopRequested;
-    std::signal(SIGINT, RequestStop);
+    if (hooks.beforeStart && !hooks.beforeStart(sim)) return kExitSuccess;
+
+    StopOnSignals signals(sim.stopRequested);
+    StopForwardingFrontEnd forwarding(frontEnd, signals);
+    sim.frontEnd = &forwarding;
     StartOutcome outcome;
     try {
       outcome = Start_Click(sim);
     } catch (...) {
       frontEnd.FinishProgress();
+      sim.frontEnd = &frontEnd;
       throw;
     }
     frontEnd.FinishProgress();
-    std::signal(SIGINT, SIG_DFL);
-    gStopRequest = nullptr;
+    sim.frontEnd = &frontEnd;
+    // The report files are closed; now say why the start ended early.
+    if (const int signal = signals.ReceivedSignal(); signal != 0) {
+      std::fprintf(stderr, "recmod-batch: %s: %s; the report files keep every complete line\n",
+                   SignalName(signal).c_str(),
+                   outcome == StartOutcome::Stopped ? "stopped after a generation"
+                                                    : "received after the start had ended");
+      return 128 + signal;
+    }
 
     notices = DescribeChanges(beforeValidation, sim.controls);
     PrintNotices(notices, request.quiet);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,17 @@ void PrintFields(const ControlValues& controls);
 // The absolute directory of the report files of `saveDirectory`.
 std::string ReportDirectory(const std::string& saveDirectory);
 
+// Seams for a program that embeds the batch.
+struct BatchHooks {
+  // Called once the command line has been applied, just before "Start
+  // simulation"; false skips the start (exit status 0). The fuzzer uses it to
+  // keep starts short and their files in a scratch directory.
+  std::function<bool(Simulator&)> beforeStart;
+};
+
 // Carries out a whole request and returns the exit status; all messages are
-// printed here.
-int RunBatch(const BatchRequest& request);
+// printed here. SIGINT and SIGTERM stop a start after its current generation
+// and give the exit status 128 + the signal's number.
+int RunBatch(const BatchRequest& request, const BatchHooks& hooks = {});
 
 }  // namespace recmod::batch
