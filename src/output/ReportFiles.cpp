@@ -1,8 +1,10 @@
 #include "output/ReportFiles.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -18,7 +20,17 @@ constexpr std::size_t kBlockSize = 1 << 16;
 std::string Reason(int error) {
   return std::strerror(error);
 }
+
+long SystemWrite(int fd, const void* data, std::size_t size) {
+  return static_cast<long>(::write(fd, data, size));
+}
+
+std::atomic<ReportWriteFunction> gWrite{SystemWrite};
 }  // namespace
+
+ReportWriteFunction SetReportWriteFunction(ReportWriteFunction write) {
+  return gWrite.exchange(write != nullptr ? write : SystemWrite);
+}
 
 std::string SaveDirectoryPath(const std::string& saveDirectory) {
   if (saveDirectory == "C:" || saveDirectory == "C:\\" || saveDirectory == "C:/") {
@@ -85,7 +97,7 @@ void ReportFile::Flush() {
   if (fd_ < 0 || buffer_.empty()) return;
   std::size_t written = 0;
   while (written < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+    const long n = gWrite.load()(fd_, buffer_.data() + written, buffer_.size() - written);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       const int error = n < 0 ? errno : ENOSPC;
@@ -100,12 +112,26 @@ void ReportFile::Flush() {
   }
   committed_ += static_cast<long long>(buffer_.size());
   buffer_.clear();
+  CheckStillThere();
+}
+
+void ReportFile::CheckStillThere() {
+  // Writes into a file that has lost its last name succeed and are lost with
+  // it; reporting success then would hide that the results are gone.
+  struct stat status {};
+  if (::fstat(fd_, &status) == 0 && status.st_nlink == 0) {
+    buffer_.clear();
+    throw RuntimeError(
+        ErrorKind::FileError,
+        path_ + ": the file was deleted during the start (was its directory removed?)");
+  }
 }
 
 void ReportFile::Close() {
   if (fd_ < 0) return;
   try {
     Flush();
+    CheckStillThere();
   } catch (...) {
     ::close(fd_);
     fd_ = -1;

@@ -16,9 +16,20 @@ std::string SaveDirectoryPath(const std::string& saveDirectory);
 // The full name of report file n: the directory, "/ReportFile", n, ".txt".
 std::string ReportFilePath(const std::string& saveDirectory, int n);
 
+// The call that puts report-file bytes on disk: ::write(2), unless a test has
+// put another in its place to act out a full device or a failing disk. It
+// returns the number of bytes written, or -1 with errno set.
+using ReportWriteFunction = long (*)(int fd, const void* data, std::size_t size);
+
+// Replaces the write call of every report file of the process and returns the
+// one it replaces; nullptr restores ::write. For tests only.
+ReportWriteFunction SetReportWriteFunction(ReportWriteFunction write);
+
 // One report file: whole lines ending in CR LF are buffered and written in
 // blocks. A write that fails leaves the file cut back to its last complete
-// line and raises a "File error" naming the path and the system's reason.
+// line and raises a "File error" naming the path and the system's reason. A
+// file that was deleted while open (its directory removed during a start)
+// raises one too, when its lines are written or it is closed.
 class ReportFile {
  public:
   ReportFile(const std::string& path);
@@ -34,6 +45,7 @@ class ReportFile {
 
  private:
   void Fail(const char* what, int error);
+  void CheckStillThere();
   std::string path_;
   int fd_ = -1;
   std::string buffer_;
