@@ -60,7 +60,12 @@ TEST(DecimalParse, StopsAtTheFirstCharacterThatCannotContinueTheNumber) {
 }
 
 TEST(DecimalParse, TextWithoutANumberGivesZero) {
-  for (const char* text : {"", "abc", " ", ".", "-", "+", "e5", "-.e1", "C:"}) {
+  // Forms the C library would read (hexadecimal, infinity, not-a-number) are
+  // not decimal numbers here.
+  EXPECT_EQ(ParseDecimal("0x10"), 0.0);
+  EXPECT_EQ(ParseDecimal("1p3"), 1.0);
+  for (const char* text :
+       {"", "abc", " ", ".", "-", "+", "e5", "-.e1", "C:", "inf", "-infinity", "nan", "NaN(1)"}) {
     EXPECT_EQ(ParseDecimal(text), 0.0) << '"' << text << '"';
   }
 }
