@@ -389,6 +389,8 @@ void MainWindow::ShowControls() {
   allelesNumber_->setText(QString::fromStdString(controls.AllelesNumberCaption));
   lab_.at(23)->setText(QString::fromStdString(controls.lab23Caption));
   for (QLabel* legend : lab4_) legend->setVisible(controls.Lab4Visible);
+  // Outside a start the window's thread is the one that draws.
+  pictBox_->Publish();
   pictBox_->Present();
   --syncDepth_;
 }
@@ -484,6 +486,8 @@ void MainWindow::OnLiveTick() {
 
 void MainWindow::OnStartFinished(const std::string& error) {
   if (worker_.joinable()) worker_.join();
+  // The worker has ended: what it drew last is this thread's to publish.
+  pictBox_->Publish();
   liveTimer_.stop();
   {
     std::lock_guard lock(fieldsMutex_);

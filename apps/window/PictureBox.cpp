@@ -6,48 +6,74 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <algorithm>
 #include <vector>
 
 #include "render/PlotRendering.hpp"
 
 namespace recmod {
 
+namespace {
+// Operations are published in batches of at most this many, and at least
+// every kPublishInterval while drawing goes on; the clock is read every
+// kClockStride operations only.
+constexpr std::size_t kPublishBatch = 4096;
+constexpr std::size_t kClockStride = 64;
+constexpr auto kPublishInterval = std::chrono::milliseconds(8);
+}  // namespace
+
 PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent),
       width_(kPictureWidth),
       height_(kPictureHeight),
-      recording_(kPictureWidth, kPictureHeight),
-      image_(RenderPlotImage(RecordedPlot{kPictureWidth, kPictureHeight, {}})) {
+      published_{kPictureWidth, kPictureHeight, {}},
+      image_(RenderPlotImage(published_)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
 }
 
 void PictureBox::Clear() {
+  unpublished_.clear();
   std::lock_guard lock(mutex_);
-  recording_.Clear();
+  published_.operations.clear();
+  ++publishedClears_;
 }
 
-// Repaints happen at screen rate (Present), so a refresh has nothing to add.
-void PictureBox::Refresh() {}
-
-void PictureBox::SetPosition(float x, float y) {
-  std::lock_guard lock(mutex_);
-  recording_.SetPosition(x, y);
+void PictureBox::Refresh() {
+  Publish();
 }
 
-void PictureBox::SetColour(Rgb colour) {
-  std::lock_guard lock(mutex_);
-  recording_.SetColour(colour);
-}
+// Points and segments carry their own coordinates; the position is not
+// needed for drawing.
+void PictureBox::SetPosition(float /*x*/, float /*y*/) {}
 
 void PictureBox::DrawPoint(float x, float y) {
-  std::lock_guard lock(mutex_);
-  recording_.DrawPoint(x, y);
+  Record({PlotOperation::Kind::Point, colour_, x, y, x, y});
 }
 
 void PictureBox::DrawLine(float x1, float y1, float x2, float y2) {
-  std::lock_guard lock(mutex_);
-  recording_.DrawLine(x1, y1, x2, y2);
+  Record({PlotOperation::Kind::Line, colour_, x1, y1, x2, y2});
+}
+
+void PictureBox::Record(const PlotOperation& operation) {
+  unpublished_.push_back(operation);
+  const std::size_t count = unpublished_.size();
+  if (count >= kPublishBatch ||
+      (count % kClockStride == 0 &&
+       std::chrono::steady_clock::now() - lastPublished_ >= kPublishInterval)) {
+    Publish();
+  }
+}
+
+void PictureBox::Publish() {
+  lastPublished_ = std::chrono::steady_clock::now();
+  if (unpublished_.empty()) return;
+  {
+    std::lock_guard lock(mutex_);
+    published_.operations.insert(published_.operations.end(), unpublished_.begin(),
+                                 unpublished_.end());
+  }
+  unpublished_.clear();
 }
 
 void PictureBox::Present() {
@@ -55,15 +81,16 @@ void PictureBox::Present() {
   bool cleared = false;
   {
     std::lock_guard lock(mutex_);
-    const auto& operations = recording_.plot().operations;
-    if (recording_.clearCount() != presentedClearCount_) {
-      presentedClearCount_ = recording_.clearCount();
+    const auto& operations = published_.operations;
+    if (publishedClears_ != presentedClears_) {
+      presentedClears_ = publishedClears_;
       presentedCount_ = 0;
       cleared = true;
     }
     if (operations.size() > presentedCount_) {
-      fresh.assign(operations.begin() + static_cast<std::ptrdiff_t>(presentedCount_),
-                   operations.end());
+      fresh.resize(operations.size() - presentedCount_);
+      std::copy(operations.begin() + static_cast<std::ptrdiff_t>(presentedCount_), operations.end(),
+                fresh.begin());
       presentedCount_ = operations.size();
     }
   }
@@ -77,7 +104,7 @@ void PictureBox::Present() {
 
 RecordedPlot PictureBox::Snapshot() const {
   std::lock_guard lock(mutex_);
-  return recording_.plot();
+  return published_;
 }
 
 bool PictureBox::SavePlot(const QString& path, QString* error) const {
