@@ -1,0 +1,270 @@
+// recmod-batch under faults, as a user meets them: a signal during a long
+// start, a device that fills up, a read-only or vanishing save directory, a
+// file in the way. Each ends with a clear message and exit status, and the
+// report files hold only complete lines.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/ScratchMount.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class Scratch {
+ public:
+  Scratch() {
+    std::string pattern = (fs::temp_directory_path() / "recmod-faults-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~Scratch() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// One run of the program: started in `workDirectory`, its stdout and stderr
+// kept in a scratch directory of their own (the save directory may vanish).
+class BatchProcess {
+ public:
+  BatchProcess(const fs::path& workDirectory, std::vector<std::string> arguments) {
+    out_ = streams_.path() / "stdout";
+    err_ = streams_.path() / "stderr";
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      if (::chdir(workDirectory.c_str()) != 0) ::_exit(126);
+      ::dup2(::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+      ::dup2(::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      std::string program = RECMOD_BATCH_PATH;
+      std::vector<char*> argv{program.data()};
+      for (std::string& argument : arguments) argv.push_back(argument.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+  }
+  ~BatchProcess() {
+    if (pid_ > 0 && !finished_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  void Signal(int number) { ::kill(pid_, number); }
+
+  // Waits up to `limit` for the program to end; its exit status, or -1 when
+  // it was killed by a signal or did not end in time (then it is killed).
+  int Wait(std::chrono::seconds limit = 60s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ADD_FAILURE() << "recmod-batch did not end in time";
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, 0);
+        finished_ = true;
+        return -1;
+      }
+      std::this_thread::sleep_for(5ms);
+    }
+    finished_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string out() const { return ReadAll(out_); }
+  std::string err() const { return ReadAll(err_); }
+
+ private:
+  Scratch streams_;
+  fs::path out_;
+  fs::path err_;
+  pid_t pid_ = -1;
+  bool finished_ = false;
+};
+
+// Waits until `path` exists and holds at least `bytes` bytes.
+bool WaitForFile(const fs::path& path, std::uintmax_t bytes = 0, std::chrono::seconds limit = 30s) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  std::error_code ec;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (fs::exists(path, ec) && fs::file_size(path, ec) >= bytes && !ec) return true;
+    std::this_thread::sleep_for(2ms);
+  }
+  return false;
+}
+
+// The lines of a report file; fails the test on a partial last line.
+std::vector<std::string> CompleteLines(const fs::path& path) {
+  const std::string text = ReadAll(path);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "a partial last line in " << path << ": \"" << text.substr(start) << "\"";
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+void ExpectGenerationLines(const std::vector<std::string>& lines, int fields) {
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    ASSERT_EQ(std::count(lines[i].begin(), lines[i].end(), '\t'), fields) << "line " << i;
+    ASSERT_EQ(lines[i].back(), '\t') << "line " << i;
+  }
+}
+
+// Results of the loop over Log10(N): "N =" headers, results, blank lines.
+void ExpectLog10NBlocks(const std::vector<std::string>& lines) {
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "N = 1");
+  for (const std::string& line : lines) {
+    if (line.rfind("N =", 0) == 0 || line == " ") continue;
+    const double value = std::stod(line);
+    EXPECT_TRUE(value >= 0.0 && value <= 1.0) << line;
+  }
+}
+
+constexpr const char* kStopNotice = "stopped after a generation; the report files keep";
+
+TEST(BatchFaults, SigintAndSigtermStopALongStartAndCloseTheFilesWithCompleteLines) {
+  struct Case {
+    int signal;
+    int status;
+    std::vector<std::string> arguments;
+    const char* file;  // the file whose first bytes show the runs are going
+  };
+  const std::vector<Case> cases = {
+      {SIGINT,
+       130,
+       {"--mode", "3", "--iterations", "10000", "--maxgen", "2000", "--seed", "1"},
+       "ReportFile2.txt"},
+      {SIGTERM,
+       143,
+       {"--mode", "3", "--iterations", "10000", "--maxgen", "2000", "--seed", "2"},
+       "ReportFile2.txt"},
+      {SIGTERM, 143, {"--mode", "2", "--maxgen", "10000"}, "ReportFile2.txt"},
+      {SIGINT,
+       130,
+       {"--mode", "1", "--demes", "100", "--maxgen", "10000", "--seed", "3"},
+       "ReportFile1.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments[1] + " " + strsignal(c.signal));
+    Scratch directory;
+    BatchProcess batch(directory.path(), c.arguments);
+    ASSERT_TRUE(WaitForFile(directory.path() / c.file));
+    std::this_thread::sleep_for(300ms);  // some runs or generations done
+    batch.Signal(c.signal);
+    EXPECT_EQ(batch.Wait(), c.status) << batch.err();
+    const std::string name = c.signal == SIGINT ? "SIGINT" : "SIGTERM";
+    EXPECT_NE(batch.err().find(name + ": " + kStopNotice), std::string::npos) << batch.err();
+    EXPECT_EQ(batch.out().find("written to"), std::string::npos) << batch.out();
+
+    const std::string mode = c.arguments[1];
+    if (mode == "3") {
+      ExpectLog10NBlocks(CompleteLines(directory.path() / "ReportFile2.txt"));
+      const std::vector<std::string> statistics =
+          CompleteLines(directory.path() / "ReportFile3.txt");
+      ASSERT_FALSE(statistics.empty());
+      EXPECT_EQ(statistics[0], "N\tMean\tS.D.");
+    } else if (mode == "2") {
+      const std::vector<std::string> lines = CompleteLines(directory.path() / "ReportFile2.txt");
+      ASSERT_FALSE(lines.empty());
+      EXPECT_EQ(lines[0], "K\tu= 1E-05 s= .01");
+      EXPECT_LT(lines.size(), 860U);
+    } else {
+      const std::vector<std::string> lines = CompleteLines(directory.path() / "ReportFile1.txt");
+      ASSERT_GT(lines.size(), 1U);
+      EXPECT_LT(lines.size(), 10001U) << "the run was not stopped";
+      ExpectGenerationLines(lines, 8);
+    }
+  }
+}
+
+TEST(BatchFaults, AFullDeviceIsARunTimeErrorAndKeepsTheLinesThatFit) {
+  recmod::testing::ScratchMount device(32 * 1024);
+  if (!device.mounted()) GTEST_SKIP() << "no tmpfs to fill: " << device.failure();
+  Scratch work;
+  BatchProcess batch(work.path(), {"--maxgen", "10000", "--dir", device.path().string()});
+  EXPECT_EQ(batch.Wait(), 3);
+  const std::string path = (device.path() / "ReportFile1.txt").string();
+  EXPECT_NE(batch.err().find("run-time error: File error: " + path +
+                             ": cannot write: No space left on device"),
+            std::string::npos)
+      << batch.err();
+  EXPECT_EQ(batch.out(), "");
+  const std::vector<std::string> lines = CompleteLines(path);
+  ASSERT_GT(lines.size(), 100U);
+  EXPECT_EQ(lines[0], "ab\tAb\taB\tAB\tab'\tAb'\taB'\tAB'");
+  ExpectGenerationLines(lines, 8);
+}
+
+TEST(BatchFaults, AReadOnlySaveDirectoryAndAnUndeletableFileAreNamed) {
+  recmod::testing::ScratchMount device(64 * 1024);
+  if (!device.mounted()) GTEST_SKIP() << "no tmpfs: " << device.failure();
+  { std::ofstream(device.path() / "ReportFile2.txt") << "K\tfrom an earlier start\r\n"; }
+  ASSERT_TRUE(device.Remount(true));
+  Scratch work;
+
+  BatchProcess single(work.path(), {"--maxgen", "10", "--dir", device.path().string()});
+  EXPECT_EQ(single.Wait(), 3);
+  EXPECT_NE(single.err().find((device.path() / "ReportFile1.txt").string() +
+                              ": cannot create: Read-only file system"),
+            std::string::npos)
+      << single.err();
+
+  BatchProcess loop(work.path(),
+                    {"--mode", "2", "--maxgen", "10", "--dir", device.path().string()});
+  EXPECT_EQ(loop.Wait(), 3);
+  EXPECT_NE(loop.err().find((device.path() / "ReportFile2.txt").string() + ": cannot delete"),
+            std::string::npos)
+      << loop.err();
+  EXPECT_EQ(ReadAll(device.path() / "ReportFile2.txt"), "K\tfrom an earlier start\r\n");
+  device.Remount(false);
+}
+
+TEST(BatchFaults, ASaveDirectoryRemovedDuringAStartIsARunTimeError) {
+  Scratch work;
+  const fs::path directory = work.path() / "out";
+  fs::create_directory(directory);
+  BatchProcess batch(work.path(), {"--mode", "1", "--demes", "20", "--maxgen", "10000", "--seed",
+                                   "4", "--dir", directory.string()});
+  ASSERT_TRUE(WaitForFile(directory / "ReportFile1.txt"));
+  fs::remove_all(directory);
+  EXPECT_EQ(batch.Wait(), 3);
+  EXPECT_NE(batch.err().find((directory / "ReportFile1.txt").string() +
+                             ": the file was deleted during the start"),
+            std::string::npos)
+      << batch.err();
+  EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
+}
+
+}  // namespace
