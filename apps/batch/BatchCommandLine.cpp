@@ -30,6 +30,8 @@ constexpr const char* kExamples =
     "      20 runs for each Log10(N) of 1, 1.5, ..., 3; ReportFile2.txt and ReportFile3.txt\n"
     "  recmod-batch --loci 3 --c 0.5 --tick InversionOfS --inversion-period 50\n"
     "      three loci, S inverted every 50 generations\n"
+    "  recmod-batch --mode loop-log10n --log10n-from 2 --log10n-to 2 --S 0 --sampling exact\n"
+    "      exact Wright-Fisher drift (multinomial sampling) instead of the default draw\n"
     "  recmod-batch --demes 4 --diffusion 0.2 --txt 17=1000 --fields\n"
     "      show every field after validation, without running\n"
     "\n"
@@ -107,6 +109,12 @@ int ParseMode(const std::string& text) {
   return found->second;
 }
 
+bool ParseSampling(const std::string& text) {
+  if (text == "draw") return false;
+  if (text == "exact") return true;
+  throw UsageError("--sampling: \"" + text + "\" is no sampling scheme (draw or exact)");
+}
+
 ParseResult ParseCommandLine(int argc, char** argv) {
   CLI::App app{kDescription, "recmod-batch"};
   app.footer(kExamples);
@@ -162,6 +170,13 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "reproducible start: modes 0..2 start the generator from N, mode 3 seeds every "
                  "run from N and its position")
       ->type_name("N");
+  std::string samplingText = "draw";
+  app.add_option("--sampling", samplingText,
+                 "drift in a finite population: draw (default) redraws every frequency on its "
+                 "own and renormalises; exact makes every step apply its expected change and "
+                 "samples each deme as one multinomial of N individuals (the window's \"Exact "
+                 "sampling\")")
+      ->type_name("draw|exact");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
   bool quiet = false;
@@ -186,6 +201,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   request.listFields = listFields;
   request.progress = progress;
   request.quiet = quiet;
+  request.exactSampling = ParseSampling(samplingText);
   if (!seedText.empty() || app.count("--seed") > 0) request.seed = ParseSeed(seedText);
 
   // Fields and boxes in the order of the command line: the n-th occurrence

@@ -51,6 +51,9 @@ struct BatchRequest {
   std::optional<std::uint64_t> seed;
   bool progress = false;
   bool quiet = false;
+  // "exact": multinomial Wright-Fisher drift (the window's "Exact sampling");
+  // false keeps the entry-by-entry draw.
+  bool exactSampling = false;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`
@@ -68,5 +71,8 @@ ParseResult ParseCommandLine(int argc, char** argv);
 // "0".."3" or the mode names single-infinite, single-finite, loop-sk,
 // loop-log10n; raises UsageError otherwise.
 int ParseMode(const std::string& text);
+
+// "draw" (false) or "exact" (true); raises UsageError otherwise.
+bool ParseSampling(const std::string& text);
 
 }  // namespace recmod::batch

@@ -127,6 +127,7 @@ std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box) {
 void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices) {
   Form_Load(sim);
   if (request.loci == 3) ToggleAllelesNumber_Click(sim);
+  sim.controls.ExactSampling = request.exactSampling ? 1 : 0;
 
   sim.controls.Option1Selected = request.mode;
   Option1_GotFocus(sim, request.mode);
