@@ -5,8 +5,10 @@
 #include "control/DecimalParse.hpp"
 #include "control/GenerationCycle.hpp"
 #include "control/InitialState.hpp"
+#include "control/LoopExecutor.hpp"
 #include "control/LoopRuns.hpp"
 #include "control/RunStatistics.hpp"
+#include "control/SweepRange.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/NumberText.hpp"
 #include "ui/InputValidation.hpp"
@@ -52,35 +54,87 @@ void RunSingle(Simulator& sim) {
   sim.frontEnd->RunFinished(1, 1);
 }
 
-// Mode 2: 820 runs with an infinite population, one block of
-// "ReportFile2.txt" per value of S.
-void RunLoopOverSK(Simulator& sim) {
+// Where the runs of a loop draw and tell. Runs on the calling thread use the
+// window's picture box and front end, as in a loop in sequence; runs on other
+// threads get a surface and a message sink of their own and read a copy of the
+// controls taken before the loop.
+class LoopRunOutputs {
+ public:
+  LoopRunOutputs(Simulator& sim, const LoopExecutor& executor)
+      : sim_(sim), inSequence_(executor.RunsOnCallingThread()), controls_(sim.controls) {}
+
+  const ControlValues& controls() const { return inSequence_ ? sim_.controls : controls_; }
+
+  // Calls `run` with the outputs of one run.
+  template <typename Run>
+  double With(Run&& run) const {
+    if (inSequence_) {
+      RunOutputs outputs = OutputsOf(sim_);
+      return run(outputs);
+    }
+    NullPlotSurface plot;
+    CollectedMessages messages;
+    RunOutputs outputs{plot, nullptr, messages, &sim_.stopRequested};
+    return run(outputs);
+  }
+
+ private:
+  Simulator& sim_;
+  bool inSequence_;
+  ControlValues controls_;
+};
+
+// Mode 2: the loop over S and K with an infinite population (820 runs at the
+// window's values), one block of "ReportFile2.txt" per value of S. Every run
+// starts from its own S and K, so the runs are independent.
+void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
   Engine& engine = sim.engine;
   if (sim.seed) engine.draw.generator.Seed(*sim.seed, 0);
   OpenReportFile(sim.reports, engine.params.SaveDirectory, 2);
-  const std::vector<double> sValues = SKLoopSValues();
-  const std::vector<double> kValues = SKLoopKValues();
-  const auto total = static_cast<long long>(sValues.size() * kValues.size());
-  long long done = 0;
-  RunOutputs outputs = OutputsOf(sim);
-  for (const double S : sValues) {
-    sim.reports.WriteLine(2, "K\tu=" + NumberText(engine.params.u) + " s=" + NumberText(S));
-    ShowOutputField(sim, kSField, NumberText(S));
-    for (const double K : kValues) {
-      ClearPlot(sim);
-      ShowOutputField(sim, kKField, NumberText(K));
-      const double result = RunSKPosition(engine, sim.controls, sim.runMode, outputs, S, K);
-      sim.reports.WriteLine(2, NumberText(K) + "\t" + NumberText(result));
-      sim.frontEnd->RunFinished(++done, total);
+  const std::vector<double> sValues = SweepValues(sim.sSweep);
+  const std::vector<double> kValues = SweepValues(sim.kSweep);
+  const auto perBlock = static_cast<std::int64_t>(kValues.size());
+  const auto total = static_cast<std::int64_t>(sValues.size()) * perBlock;
+  auto sOf = [&](std::int64_t position) {
+    return sValues[static_cast<std::size_t>(position / perBlock)];
+  };
+  auto kOf = [&](std::int64_t position) {
+    return kValues[static_cast<std::size_t>(position % perBlock)];
+  };
+  const LoopRunOutputs runOutputs(sim, executor);
+
+  LoopBody body;
+  body.reach = [&](std::int64_t position) {
+    if (position % perBlock == 0) {
+      const double S = sOf(position);
+      sim.reports.WriteLine(2, "K\tu=" + NumberText(engine.params.u) + " s=" + NumberText(S));
+      ShowOutputField(sim, kSField, NumberText(S));
     }
-    sim.reports.WriteLine(2, " ");
-  }
+    ClearPlot(sim);
+    ShowOutputField(sim, kKField, NumberText(kOf(position)));
+  };
+  body.run = [&](std::int64_t position, Engine& runEngine) {
+    return runOutputs.With([&](RunOutputs& outputs) {
+      return RunSKPosition(runEngine, runOutputs.controls(), sim.runMode, outputs, sOf(position),
+                           kOf(position));
+    });
+  };
+  body.consume = [&](std::int64_t position, double result) {
+    engine.recorder.SexFrequency = result;
+    sim.reports.WriteLine(2, NumberText(kOf(position)) + "\t" + NumberText(result));
+    sim.frontEnd->RunFinished(position + 1, total);
+    if (position % perBlock == perBlock - 1) sim.reports.WriteLine(2, " ");
+  };
+  executor.Execute(total, engine, body);
 }
 
 // Mode 3: Iterations runs per population size, each from a generator of its
 // own; every result in "ReportFile2.txt", mean and S.D. per size in
-// "ReportFile3.txt".
-void RunLoopOverLog10N(Simulator& sim) {
+// "ReportFile3.txt". A run depends only on its position: its population size,
+// its generator (the start's seed and the position) and the S it starts with,
+// which an inversion of S in the runs before it has negated a known number of
+// times.
+void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
   Engine& engine = sim.engine;
   ModelParameters& params = engine.params;
   OpenReportFile(sim.reports, params.SaveDirectory, 2);
@@ -89,34 +143,69 @@ void RunLoopOverLog10N(Simulator& sim) {
   constexpr float kStep = 0.5F;
   const float last = ParseSingle(sim.controls.Text(19));
   params.CurrentLog10N = ParseSingle(sim.controls.Text(18));
+  const std::vector<float> sizes = Log10NLoopValues(params.CurrentLog10N, last);
+  // The number of runs per size, read once.
+  const std::int16_t n = params.Iterations;
+  const std::int64_t perBlock = n > 0 ? n : 0;
+  const auto total = static_cast<std::int64_t>(sizes.size()) * perBlock;
+  const InversionHandOver handOver = InversionHandOverOf(sim.controls, params);
+  const std::uint64_t reseedsBefore = engine.draw.ReseedCount;
+  const LoopRunOutputs runOutputs(sim, executor);
 
-  const auto blocks = static_cast<long long>(Log10NLoopValues(params.CurrentLog10N, last).size());
-  const long long total = params.Iterations > 0 ? blocks * params.Iterations : 0;
-  long long done = 0;
-  RunOutputs outputs = OutputsOf(sim);
-  while (params.CurrentLog10N <= last) {
-    const std::string log10NText = NumberTextSingle(params.CurrentLog10N);
+  double sum = 0.0;
+  double sumOfSquares = 0.0;
+  std::string log10NText;
+  auto openBlock = [&](std::size_t block) {
+    params.CurrentLog10N = sizes[block];
+    log10NText = NumberTextSingle(params.CurrentLog10N);
     ShowOutputField(sim, kLog10NField, log10NText);
     sim.reports.WriteLine(2, "N =" + log10NText);
-    double sum = 0.0;
-    double sumOfSquares = 0.0;
-    const std::int16_t n = params.Iterations;
-    for (std::int16_t i = 1; i <= n; ++i) {
-      ClearPlot(sim);
-      SeedLoopRun(engine.draw, sim.seed, static_cast<std::uint64_t>(done));
-      ShowOutputField(sim, kIterationField, NumberTextInteger(i));
-      const double result = RunLog10NPosition(engine, sim.controls, sim.runMode, outputs);
-      sim.reports.WriteLine(2, NumberText(result));
-      sumOfSquares = sumOfSquares + result * result;
-      sum = sum + result;
-      sim.frontEnd->RunFinished(++done, total);
-    }
+    sum = 0.0;
+    sumOfSquares = 0.0;
+  };
+  auto closeBlock = [&] {
     sim.reports.WriteLine(2, " ");
     const RunStatistics statistics = SummariseRuns(sum, sumOfSquares, n);
     sim.reports.WriteLine(3, log10NText + "\t" + NumberText(statistics.mean) + "\t" +
                                  NumberText(statistics.standardDeviation));
     params.CurrentLog10N = params.CurrentLog10N + kStep;
+  };
+  if (perBlock == 0) {
+    // No runs at all: every block is its header and its statistics.
+    for (std::size_t block = 0; block < sizes.size(); ++block) {
+      openBlock(block);
+      closeBlock();
+    }
+    return;
   }
+
+  LoopBody body;
+  body.reach = [&](std::int64_t position) {
+    if (position % perBlock == 0) openBlock(static_cast<std::size_t>(position / perBlock));
+    ClearPlot(sim);
+    ShowOutputField(sim, kIterationField,
+                    NumberTextInteger(static_cast<std::int16_t>(position % perBlock + 1)));
+  };
+  body.run = [&](std::int64_t position, Engine& runEngine) {
+    runEngine.params.CurrentLog10N = sizes[static_cast<std::size_t>(position / perBlock)];
+    StartSOfRun(handOver, position, runEngine);
+    runEngine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(position);
+    SeedLoopRun(runEngine.draw, sim.seed, static_cast<std::uint64_t>(position));
+    return runOutputs.With([&](RunOutputs& outputs) {
+      return RunLog10NPosition(runEngine, runOutputs.controls(), sim.runMode, outputs);
+    });
+  };
+  body.consume = [&](std::int64_t position, double result) {
+    engine.recorder.SexFrequency = result;
+    sim.reports.WriteLine(2, NumberText(result));
+    sumOfSquares = sumOfSquares + result * result;
+    sum = sum + result;
+    sim.frontEnd->RunFinished(position + 1, total);
+    if (position % perBlock == perBlock - 1) closeBlock();
+  };
+  executor.Execute(total, engine, body);
+  engine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(total);
+  StartSOfRun(handOver, total, engine);
 }
 
 void RunSelectedMode(Simulator& sim) {
@@ -126,9 +215,9 @@ void RunSelectedMode(Simulator& sim) {
     return;
   }
   if (mode.InfinitePopulation) {
-    if (mode.LoopOverSK) RunLoopOverSK(sim);
+    if (mode.LoopOverSK) RunLoopOverSK(sim, *MakeLoopExecutor(sim.threads));
   } else if (mode.LoopOverLog10N) {
-    RunLoopOverLog10N(sim);
+    RunLoopOverLog10N(sim, *MakeLoopExecutor(sim.threads));
   }
   // After a loop (or when there was nothing to run) the picture box is left
   // empty; a single run's plot stays on screen.

@@ -1,7 +1,10 @@
 #include "control/LoopRuns.hpp"
 
+#include <cstdlib>
+
 #include "control/GenerationCycle.hpp"
 #include "control/InitialState.hpp"
+#include "ui/ControlValues.hpp"
 
 namespace recmod {
 
@@ -45,6 +48,27 @@ void SeedLoopRun(RandomDraw& draw, const std::optional<std::uint64_t>& seed,
   } else {
     ReseedGenerator(draw);
   }
+}
+
+InversionHandOver InversionHandOverOf(const ControlValues& controls,
+                                      const ModelParameters& params) {
+  InversionHandOver handOver;
+  handOver.inverts =
+      controls.Ticked(CheckBox::InversionOfS) && !controls.Ticked(CheckBox::SinusoidalOption);
+  handOver.firstS = params.S;
+  const int period = std::abs(static_cast<int>(params.InversionPeriod));
+  if (handOver.inverts && period > 0 && params.MaxGen > 0) {
+    handOver.oddPerRun = (params.MaxGen / period) % 2 == 1;
+  }
+  return handOver;
+}
+
+void StartSOfRun(const InversionHandOver& handOver, std::int64_t position, Engine& engine) {
+  if (!handOver.inverts) return;
+  const bool negated = handOver.oddPerRun && position % 2 == 1;
+  // Negation is exact: the same value that the runs before would have left.
+  engine.params.S = negated ? -handOver.firstS : handOver.firstS;
+  DeriveSelectionTerms(engine.tables.AllelesNumber, engine.params);
 }
 
 double RunLog10NPosition(Engine& engine, const ControlValues& controls, const RunMode& mode,

@@ -37,6 +37,25 @@ double RunSKPosition(Engine& engine, const ControlValues& controls, const RunMod
 void SeedLoopRun(RandomDraw& draw, const std::optional<std::uint64_t>& seed,
                  std::uint64_t position);
 
+// How S passes from run to run in the loop over Log10(N). S is not restored
+// after a run, so with the inversion of S (and not the sinusoid, which
+// recomputes S from the field in every generation) each run starts with the S
+// the run before it left: the first run's S negated once for every inversion
+// made so far. Every run makes the same number, one per multiple of the
+// inversion period up to MaxGen, so the S of any run follows from its position
+// alone.
+struct InversionHandOver {
+  bool inverts = false;    // InversionOfS ticked, SinusoidalOption not
+  double firstS = 0.0;     // S of the first run
+  bool oddPerRun = false;  // each run negates S an odd number of times
+};
+InversionHandOver InversionHandOverOf(const ControlValues& controls, const ModelParameters& params);
+
+// Gives the run at 0-based `position` the S it starts with, firstS x
+// (-1)^(position x inversions per run), and derives its selection terms;
+// nothing without the inversion.
+void StartSOfRun(const InversionHandOver& handOver, std::int64_t position, Engine& engine);
+
 // One run of the loop over Log10(N) at engine.params.CurrentLog10N, with the
 // generator as it stands. S is taken as the previous run left it. Returns the
 // run's result, SexFrequency.

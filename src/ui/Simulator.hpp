@@ -8,6 +8,7 @@
 
 #include "control/Engine.hpp"
 #include "control/RunMode.hpp"
+#include "control/SweepRange.hpp"
 #include "output/MessageSink.hpp"
 #include "output/PlotSurface.hpp"
 #include "output/ReportFiles.hpp"
@@ -66,6 +67,14 @@ struct Simulator {
   // seeds every run from it and the run's position. Without it mode 3 seeds
   // every run from the time of day.
   std::optional<std::uint64_t> seed;
+  // Threads for the runs of the loops (modes 2 and 3). With 1 the runs follow
+  // one another on the thread of the start and draw in the picture box, as
+  // the window shows them; with more, runs go in parallel out of sight and
+  // their results are written in loop order, the same report files either way.
+  int threads = 1;
+  // The values of S and K that mode 2 visits.
+  SweepRange sSweep = kDefaultSSweep;
+  SweepRange kSweep = kDefaultKSweep;
 
  private:
   NullPlotSurface nullPlot_;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "control/LoopExecutor.hpp"
+
+namespace recmod {
+
+// Runs spread over a fixed number of threads with a pipeline: positions are
+// handed out in order, runs go in parallel, each on its own copy of the
+// master engine, and their results are reached and consumed strictly in
+// loop order as they complete. At most a few runs per thread are in flight,
+// so memory stays flat however long the loop. A run's exception travels with
+// its position and is raised when the loop reaches it; runs already started
+// after it finish unseen, and no further run starts.
+class ParallelLoopExecutor final : public LoopExecutor {
+ public:
+  explicit ParallelLoopExecutor(int threads);
+  bool RunsOnCallingThread() const override { return false; }
+  void Execute(std::int64_t runCount, Engine& master, const LoopBody& body) override;
+  int threads() const { return threads_; }
+
+ private:
+  int threads_;
+};
+
+}  // namespace recmod
