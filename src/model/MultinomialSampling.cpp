@@ -1,5 +1,6 @@
 #include "model/MultinomialSampling.hpp"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -27,29 +28,37 @@ double DrawBinomial(RandomDraw& draw, double n, double p) {
 
 void ApplyMultinomialDrift(const ModelParameters& params, const HaplotypeTables& tables,
                            PopulationState& population, RandomDraw& draw) {
-  const int count = tables.HaplotypeCount;
+  const int entries = 2 * tables.HaplotypeCount;
   const double N = WholePopulationSize(draw.PopulationSize);
   if (!(N >= 1.0)) throw RuntimeError(ErrorKind::InvalidOperation, "population size below 1");
+  // Entry i of a deme is slot i / HaplotypeCount, haplotype 1 + i % HaplotypeCount.
+  auto entry = [&](int d, int i) -> double& {
+    return population.Freq(i / tables.HaplotypeCount, d, 1 + i % tables.HaplotypeCount);
+  };
+  std::array<double, 2 * 8 + 1> shareFrom{};
   for (int d = 1; d <= params.Demes; ++d) {
-    // The deme is normalised on entry. The chain of binomials gives each entry
-    // its share of what the entries before it left; the last positive entry
-    // takes all the individuals that remain.
-    int lastPositive = 0;
-    for (int i = 0; i < 2 * count; ++i) {
-      if (population.Freq(i / count, d, 1 + i % count) > 0.0) lastPositive = i;
+    // shareFrom[i]: the positive shares of entries i.. summed from the back, so
+    // that each conditional probability below is a ratio of sums of the same
+    // entries: no cancellation for the last small entries, and no reliance on
+    // the deme summing to exactly 1.
+    shareFrom[static_cast<std::size_t>(entries)] = 0.0;
+    for (int i = entries - 1; i >= 0; --i) {
+      shareFrom[static_cast<std::size_t>(i)] =
+          shareFrom[static_cast<std::size_t>(i) + 1] + std::fmax(entry(d, i), 0.0);
     }
+    // The chain of binomials: each entry takes its share of the individuals
+    // that the entries before it left; the last positive entry (whose share is
+    // all that remains, p = 1) takes the rest.
     double remainingIndividuals = N;
-    double remainingShare = 1.0;
-    for (int i = 0; i < 2 * count; ++i) {
-      double& f = population.Freq(i / count, d, 1 + i % count);
-      const double share = f;
+    for (int i = 0; i < entries; ++i) {
+      double& f = entry(d, i);
+      const double share = std::fmax(f, 0.0);
       double k = 0.0;
       if (remainingIndividuals > 0.0 && share > 0.0) {
-        const double p = i == lastPositive ? 1.0 : std::fmin(1.0, share / remainingShare);
+        const double p = std::fmin(1.0, share / shareFrom[static_cast<std::size_t>(i)]);
         k = DrawBinomial(draw, remainingIndividuals, p);
       }
       remainingIndividuals -= k;
-      remainingShare = std::fmax(remainingShare - share, 0.0);
       f = k / N;
     }
     NormaliseDeme(tables, population, d, 0);

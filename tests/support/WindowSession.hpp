@@ -1,0 +1,78 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <filesystem>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "control/ExperimentDriver.hpp"
+#include "ui/Simulator.hpp"
+
+namespace recmod::testing {
+
+// A picture box that draws nothing but calls a hook at every point and line.
+// The recorder draws at the end of every generation, so the hook sees the
+// state that each generation left (several times: one stroke per curve).
+class StrokeHookSurface final : public PlotSurface {
+ public:
+  void Clear() override {}
+  void Refresh() override {}
+  void SetPosition(float, float) override {}
+  float DrawingWidth() const override { return kPictureWidth; }
+  float DrawingHeight() const override { return kPictureHeight; }
+  void SetColour(Rgb) override {}
+  void DrawPoint(float, float) override {
+    if (onStroke) onStroke();
+  }
+  void DrawLine(float, float, float, float) override {
+    if (onStroke) onStroke();
+  }
+
+  std::function<void()> onStroke;
+};
+
+// A front end that keeps the messages shown.
+class CollectingFrontEnd final : public FrontEnd {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  std::vector<std::string> messages;
+};
+
+// The window driven as a user drives it: start-up, the number of loci, a run
+// option, clicks on check boxes, fields typed and left, "Start simulation".
+// Report files go to `saveDirectory`.
+class WindowSession {
+ public:
+  explicit WindowSession(const std::filesystem::path& saveDirectory, int mode = 0, int loci = 2);
+  WindowSession(const WindowSession&) = delete;
+  WindowSession& operator=(const WindowSession&) = delete;
+
+  // Types `text` into txt `index` and leaves the field.
+  void Type(int index, const std::string& text);
+  // Clicks the box when its tick differs from `ticked`.
+  void Tick(CheckBox box, bool ticked);
+  // The "Exact sampling" check box.
+  void TickExactSampling(bool ticked) { sim.controls.ExactSampling = ticked ? 1 : 0; }
+  StartOutcome Start() { return Start_Click(sim); }
+
+  Simulator sim;
+  StrokeHookSurface plot;
+  CollectingFrontEnd frontEnd;
+};
+
+// The lines of a report file without their CR LF; a line that does not end
+// with CR LF fails the current test.
+std::vector<std::string> ReportLines(const std::filesystem::path& path);
+std::vector<std::string> SplitTabs(const std::string& line);
+
+// Whether `text` is a number as the report files write it: a blank (zero or
+// positive) or "-" (negative), then positional notation for decimal exponents
+// -5 < e < 15 (no trailing zeros, no point for whole numbers, no zero before
+// the point below 1) or a mantissa 1 <= m < 10, "E", a sign and at least two
+// exponent digits otherwise; at most `digits` significant digits (15 for
+// doubles, 7 for single-precision values).
+::testing::AssertionResult IsNumberText(const std::string& text, int digits = 15);
+
+}  // namespace recmod::testing
