@@ -332,14 +332,12 @@ void MainWindow::FitCaptionFonts() {
       if (CaptionFits(widget, sample)) return;
     }
   };
+  QLabel* title = lab_.at(20);
+  QFont fixed = title->font();
+  fixed.setPixelSize(16);
+  title->setFont(fixed);
   for (auto& [index, label] : lab_) {
-    if (index == 20) {
-      QFont fixed = label->font();
-      fixed.setPixelSize(16);
-      label->setFont(fixed);
-    }
     if (index == 0 || index == 1 || index == 22) continue;
-    if (index != 20 && label->font().pixelSize() != chosen.pixelSize()) continue;
     shrinkToFit(label, index == 23 ? QStringLiteral("10000") : QString());
   }
   for (QLabel* legend : lab4_) shrinkToFit(legend, {});

@@ -239,6 +239,13 @@ class WindowInterplayTest : public QObject {
     QCOMPARE(open.txt(2)->text(), QStringLiteral("0.2"));
     QVERIFY(open.txt(3)->isEnabled());
   }
+
+  void endBetweenRunsClosesTheWindowWithoutAMessage() {
+    OpenWindow open;
+    open.click(open.button("EndProgram_0"));
+    QVERIFY(!open.window().isVisible());
+    QVERIFY(open.messages().isEmpty());
+  }
 };
 
 QTEST_MAIN(WindowInterplayTest)
