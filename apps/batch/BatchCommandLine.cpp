@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <thread>
+#include <tuple>
 
 #include "ui/FieldCatalogue.hpp"
 
@@ -26,6 +28,8 @@ constexpr const char* kExamples =
     "      one reproducible run with N = 10^4\n"
     "  recmod-batch --mode loop-sk --dir /tmp/out\n"
     "      the loop over S and K (820 runs) into /tmp/out/ReportFile2.txt\n"
+    "  recmod-batch --mode loop-sk --s-range 0.05:0.2:0.05 --k-range 1:1.2:0.1 --threads 2\n"
+    "      a coarser sweep (4 x 3 runs) on two threads\n"
     "  recmod-batch --mode loop-log10n --log10n-from 1 --log10n-to 3 --iterations 20\n"
     "      20 runs for each Log10(N) of 1, 1.5, ..., 3; ReportFile2.txt and ReportFile3.txt\n"
     "  recmod-batch --loci 3 --c 0.5 --tick InversionOfS --inversion-period 50\n"
@@ -89,7 +93,35 @@ std::uint64_t ParseSeed(const std::string& text) {
   return seed;
 }
 
+// A decimal number that fills `text` entirely.
+bool ParseWholeDouble(const std::string& text, double& value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return !text.empty() && ec == std::errc() && ptr == end;
+}
+
 }  // namespace
+
+SweepRange ParseSweepRange(const std::string& text, const std::string& option) {
+  const std::size_t first = text.find(':');
+  const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+  SweepRange range;
+  if (second == std::string::npos || text.find(':', second + 1) != std::string::npos ||
+      !ParseWholeDouble(text.substr(0, first), range.from) ||
+      !ParseWholeDouble(text.substr(first + 1, second - first - 1), range.to) ||
+      !ParseWholeDouble(text.substr(second + 1), range.step)) {
+    throw UsageError(option + ": \"" + text + "\" is not of the form FROM:TO:STEP (three numbers)");
+  }
+  if (const auto problem = SweepRangeProblem(range)) {
+    throw UsageError(option + ": \"" + text + "\": " + *problem);
+  }
+  return range;
+}
+
+int AllCores() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(cores);
+}
 
 int ParseMode(const std::string& text) {
   static const std::map<std::string, int> kModes = {{"0", 0},
@@ -168,8 +200,24 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   std::string seedText;
   app.add_option("--seed", seedText,
                  "reproducible start: modes 0..2 start the generator from N, mode 3 seeds every "
-                 "run from N and its position")
+                 "run from N and its position; without it mode 3 draws a seed and prints it "
+                 "(seed: N) so that the start can be repeated")
       ->type_name("N");
+  int threads = AllCores();
+  app.add_option("--threads", threads,
+                 "threads for the runs of modes 2 and 3 (default: all cores, here " +
+                     std::to_string(AllCores()) + "); the report files are the same for any number")
+      ->type_name("N")
+      ->check(CLI::Range(1, 1024));
+  std::string sRangeText;
+  app.add_option("--s-range", sRangeText,
+                 "mode 2: the values of S, from FROM by repeated addition of STEP up to TO "
+                 "(default 0.01:0.2:0.01)")
+      ->type_name("FROM:TO:STEP");
+  std::string kRangeText;
+  app.add_option("--k-range", kRangeText,
+                 "mode 2: the values of K, likewise (default 0.8:1.2:0.01)")
+      ->type_name("FROM:TO:STEP");
   std::string samplingText = "draw";
   app.add_option("--sampling", samplingText,
                  "drift in a finite population: draw (default) redraws every frequency on its "
@@ -203,6 +251,14 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   request.quiet = quiet;
   request.exactSampling = ParseSampling(samplingText);
   if (!seedText.empty() || app.count("--seed") > 0) request.seed = ParseSeed(seedText);
+  request.threads = threads;
+  for (const auto& [name, text, range] : {std::tuple{"--s-range", &sRangeText, &request.sRange},
+                                          std::tuple{"--k-range", &kRangeText, &request.kRange}}) {
+    if (app.count(name) == 0) continue;
+    if (request.mode != 2)
+      throw UsageError(std::string(name) + ": only mode 2 (loop-sk) sweeps S and K");
+    *range = ParseSweepRange(*text, name);
+  }
 
   // Fields and boxes in the order of the command line: the n-th occurrence
   // of an option is its n-th value.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "control/SweepRange.hpp"
 #include "ui/ControlValues.hpp"
 
 namespace recmod::batch {
@@ -54,6 +55,12 @@ struct BatchRequest {
   // "exact": multinomial Wright-Fisher drift (the window's "Exact sampling");
   // false keeps the entry-by-entry draw.
   bool exactSampling = false;
+  // Threads for the runs of modes 2 and 3 (the report files do not depend on
+  // it); 1 runs them in sequence.
+  int threads = 1;
+  // The values of S and of K that mode 2 visits instead of the window's.
+  std::optional<SweepRange> sRange;
+  std::optional<SweepRange> kRange;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`
@@ -71,6 +78,13 @@ ParseResult ParseCommandLine(int argc, char** argv);
 // "0".."3" or the mode names single-infinite, single-finite, loop-sk,
 // loop-log10n; raises UsageError otherwise.
 int ParseMode(const std::string& text);
+
+// "FROM:TO:STEP" as a sweep of `option` (for messages); raises UsageError for
+// a malformed or endless range.
+SweepRange ParseSweepRange(const std::string& text, const std::string& option);
+
+// The number of threads the machine runs at once (at least 1).
+int AllCores();
 
 // "draw" (false) or "exact" (true); raises UsageError otherwise.
 bool ParseSampling(const std::string& text);

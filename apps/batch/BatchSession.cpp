@@ -2,13 +2,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include "BatchFrontEnd.hpp"
 #include "BatchSignals.hpp"
 #include "control/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
+#include "output/NumberText.hpp"
 #include "output/ReportFiles.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
@@ -23,6 +26,22 @@ std::string Trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return "(blank)";
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+void CheckSweepBounds(const SweepRange& range, float minimum, float maximum, const char* option,
+                      const char* variable) {
+  // Compared in single precision, as the window compares a field with its
+  // bounds.
+  if (static_cast<float>(range.from) < minimum || static_cast<float>(range.to) > maximum) {
+    throw UsageError(std::string(option) + ": " + variable + " must stay within " +
+                     NumberTextSingle(minimum) + " .." + NumberTextSingle(maximum));
+  }
+}
+
+// A seed for a start that was given none, from the system's entropy source.
+std::uint64_t DrawSeed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) | device();
 }
 
 const char* TickText(int tick) {
@@ -126,6 +145,19 @@ std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box) {
 
 void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices) {
   Form_Load(sim);
+  sim.threads = request.threads;
+  // A sweep stays within what the window admits in the field of its variable;
+  // the least S a run gets is -0.99.
+  if (request.sRange) {
+    CheckSweepBounds(*request.sRange, std::max(sim.fields.FieldMinimum[2], -0.99F),
+                     sim.fields.FieldMaximum[2], "--s-range", "S");
+    sim.sSweep = *request.sRange;
+  }
+  if (request.kRange) {
+    CheckSweepBounds(*request.kRange, sim.fields.FieldMinimum[3], sim.fields.FieldMaximum[3],
+                     "--k-range", "K");
+    sim.kSweep = *request.kRange;
+  }
   if (request.loci == 3) ToggleAllelesNumber_Click(sim);
   sim.controls.ExactSampling = request.exactSampling ? 1 : 0;
 
@@ -200,6 +232,17 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
 
     if (hooks.beforeStart && !hooks.beforeStart(sim)) return kExitSuccess;
 
+    // The runs of the loop over Log10(N) are seeded from the start's seed;
+    // one drawn here is shown once the start has run (whatever ended it), so
+    // that it can be repeated with --seed.
+    const bool seedDrawn = !sim.seed && sim.runMode.LoopOverLog10N;
+    if (seedDrawn) sim.seed = DrawSeed();
+    auto showDrawnSeed = [&] {
+      if (seedDrawn && !request.quiet) {
+        std::fprintf(stderr, "seed: %llu\n", static_cast<unsigned long long>(*sim.seed));
+      }
+    };
+
     StopOnSignals signals(sim.stopRequested);
     StopForwardingFrontEnd forwarding(frontEnd, signals);
     sim.frontEnd = &forwarding;
@@ -208,11 +251,13 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       outcome = Start_Click(sim);
     } catch (...) {
       frontEnd.FinishProgress();
+      showDrawnSeed();
       sim.frontEnd = &frontEnd;
       throw;
     }
     frontEnd.FinishProgress();
     sim.frontEnd = &frontEnd;
+    if (outcome != StartOutcome::Refused) showDrawnSeed();
     // The report files are closed; now say why the start ended early.
     if (const int signal = signals.ReceivedSignal(); signal != 0) {
       std::fprintf(stderr, "recmod-batch: %s: %s; the report files keep every complete line\n",

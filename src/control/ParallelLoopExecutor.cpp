@@ -1,5 +1,6 @@
 #include "control/ParallelLoopExecutor.hpp"
 
+#include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/parallel_pipeline.h>
 #include <oneapi/tbb/task_arena.h>
 
@@ -63,6 +64,10 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
     }
   };
 
+  // Allows more threads than cores when asked for (the scheduler's default
+  // limit is the number of cores).
+  const oneapi::tbb::global_control allowed(oneapi::tbb::global_control::max_allowed_parallelism,
+                                            static_cast<std::size_t>(threads_));
   oneapi::tbb::task_arena arena(threads_);
   arena.execute([&] {
     oneapi::tbb::parallel_pipeline(static_cast<std::size_t>(threads_) * kRunsInFlightPerThread,
