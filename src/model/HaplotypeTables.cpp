@@ -2,18 +2,12 @@
 
 #include <string>
 
+#include "model/PopulationState.hpp"
 #include "model/RuntimeError.hpp"
 
 namespace recmod {
 
 namespace {
-
-void CheckIndex(int value, int upper, const char* table) {
-  if (value < 0 || value > upper) {
-    throw RuntimeError(ErrorKind::SubscriptOutOfRange,
-                       std::string(table) + " index " + std::to_string(value));
-  }
-}
 
 // Two loci.
 constexpr std::int16_t kCarriers2[5][3] = {{0, 0, 0}, {0, 1, 3}, {0, 1, 2}, {0, 2, 4}, {0, 3, 4}};
@@ -41,31 +35,8 @@ constexpr const char* kLabels3[9] = {"", "abc", "Abc", "aBc", "abC", "ABc", "aBC
 
 }  // namespace
 
-std::int16_t HaplotypeTables::Carrier(int allele, int position) const {
-  CheckIndex(allele, kMaxAllele, "AlleleCarriers");
-  CheckIndex(position, kMaxCarrier, "AlleleCarriers");
-  return AlleleCarriers[allele][position];
-}
-
-std::int16_t HaplotypeTables::AlleleAt(int haplotype, int locus) const {
-  CheckIndex(haplotype, kMaxHaplotype, "HaplotypeAlleles");
-  CheckIndex(locus, kMaxLocus, "HaplotypeAlleles");
-  return HaplotypeAlleles[haplotype][locus];
-}
-
-std::int16_t HaplotypeTables::TransitionSource(int row) const {
-  CheckIndex(row, kMaxTransition, "MutationTransitions");
-  return MutationTransitions[row][1];
-}
-
-std::int16_t HaplotypeTables::TransitionTarget(int row) const {
-  CheckIndex(row, kMaxTransition, "MutationTransitions");
-  return MutationTransitions[row][2];
-}
-
-std::int16_t HaplotypeTables::TransitionCoefficient(int row) const {
-  CheckIndex(row, kMaxTransition, "MutationTransitions");
-  return MutationTransitions[row][3];
+void HaplotypeTables::ThrowIndexOutOfRange(const char* table, int value) {
+  ThrowSubscriptOutOfRange(table, value);
 }
 
 void BuildHaplotypeTables(std::int16_t allelesNumber, HaplotypeTables& tables) {
@@ -94,7 +65,9 @@ void BuildHaplotypeTables(std::int16_t allelesNumber, HaplotypeTables& tables) {
 }
 
 std::string HaplotypeLabel(const HaplotypeTables& tables, int haplotype, int classSlot) {
-  CheckIndex(haplotype, tables.HaplotypeCount, "haplotype label");
+  if (haplotype < 0 || haplotype > tables.HaplotypeCount) {
+    ThrowSubscriptOutOfRange("haplotype label", haplotype);
+  }
   std::string label = tables.AllelesNumber == 2 ? kLabels2[haplotype] : kLabels3[haplotype];
   if (classSlot == 1) label += "'";
   return label;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -31,12 +32,32 @@ struct HaplotypeTables {
   std::array<std::array<std::int16_t, 4>, kMaxTransition + 1> MutationTransitions{};
 
   // Bounds-checked readers (an index outside the declared bounds is a
-  // "Subscript out of range" error).
-  std::int16_t Carrier(int allele, int position) const;
-  std::int16_t AlleleAt(int haplotype, int locus) const;
-  std::int16_t TransitionSource(int row) const;
-  std::int16_t TransitionTarget(int row) const;
-  std::int16_t TransitionCoefficient(int row) const;
+  // "Subscript out of range" error). Inline: the model steps call them for
+  // every haplotype and transition of every deme.
+  std::int16_t Carrier(int allele, int position) const {
+    CheckIndex(allele, kMaxAllele, "AlleleCarriers");
+    CheckIndex(position, kMaxCarrier, "AlleleCarriers");
+    return AlleleCarriers[static_cast<std::size_t>(allele)][static_cast<std::size_t>(position)];
+  }
+  std::int16_t AlleleAt(int haplotype, int locus) const {
+    CheckIndex(haplotype, kMaxHaplotype, "HaplotypeAlleles");
+    CheckIndex(locus, kMaxLocus, "HaplotypeAlleles");
+    return HaplotypeAlleles[static_cast<std::size_t>(haplotype)][static_cast<std::size_t>(locus)];
+  }
+  std::int16_t TransitionSource(int row) const { return TransitionEntry(row, 1); }
+  std::int16_t TransitionTarget(int row) const { return TransitionEntry(row, 2); }
+  std::int16_t TransitionCoefficient(int row) const { return TransitionEntry(row, 3); }
+
+ private:
+  static void CheckIndex(int value, int upper, const char* table) {
+    if (value < 0 || value > upper) [[unlikely]]
+      ThrowIndexOutOfRange(table, value);
+  }
+  [[noreturn]] static void ThrowIndexOutOfRange(const char* table, int value);
+  std::int16_t TransitionEntry(int row, int column) const {
+    CheckIndex(row, kMaxTransition, "MutationTransitions");
+    return MutationTransitions[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  }
 };
 
 // Fills the tables for `allelesNumber` loci: 2 gives the two-locus tables, any
