@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <algorithm>
 #include <vector>
 
 #include "render/PlotRendering.hpp"
@@ -14,11 +13,9 @@
 namespace recmod {
 
 namespace {
-// Operations are published in batches of at most this many, and at least
-// every kPublishInterval while drawing goes on; the clock is read every
-// kClockStride operations only.
-constexpr std::size_t kPublishBatch = 4096;
-constexpr std::size_t kClockStride = 64;
+// A chunk is handed over when it holds this many operations, or when drawing
+// has gone on for kPublishInterval since the last hand-over.
+constexpr std::size_t kChunkSize = 4096;
 constexpr auto kPublishInterval = std::chrono::milliseconds(8);
 }  // namespace
 
@@ -26,17 +23,25 @@ PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent),
       width_(kPictureWidth),
       height_(kPictureHeight),
-      published_{kPictureWidth, kPictureHeight, {}},
-      image_(RenderPlotImage(published_)) {
+      image_(RenderPlotImage(RecordedPlot{kPictureWidth, kPictureHeight, {}})) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
+  StartChunk();
+}
+
+void PictureBox::StartChunk() {
+  drawing_ = Chunk();
+  drawing_.reserve(kChunkSize);
 }
 
 void PictureBox::Clear() {
-  unpublished_.clear();
-  std::lock_guard lock(mutex_);
-  published_.operations.clear();
-  ++publishedClears_;
+  drawing_.clear();
+  std::vector<std::shared_ptr<const Chunk>> dropped;
+  {
+    std::lock_guard lock(mutex_);
+    dropped.swap(published_);
+    ++publishedClears_;
+  }
 }
 
 void PictureBox::Refresh() {
@@ -47,64 +52,53 @@ void PictureBox::Refresh() {
 // needed for drawing.
 void PictureBox::SetPosition(float /*x*/, float /*y*/) {}
 
-void PictureBox::DrawPoint(float x, float y) {
-  Record({PlotOperation::Kind::Point, colour_, x, y, x, y});
-}
-
-void PictureBox::DrawLine(float x1, float y1, float x2, float y2) {
-  Record({PlotOperation::Kind::Line, colour_, x1, y1, x2, y2});
-}
-
-void PictureBox::Record(const PlotOperation& operation) {
-  unpublished_.push_back(operation);
-  const std::size_t count = unpublished_.size();
-  if (count >= kPublishBatch ||
-      (count % kClockStride == 0 &&
-       std::chrono::steady_clock::now() - lastPublished_ >= kPublishInterval)) {
+void PictureBox::PublishIfDue() {
+  if (drawing_.size() >= kChunkSize ||
+      std::chrono::steady_clock::now() - lastPublished_ >= kPublishInterval) {
     Publish();
   }
 }
 
 void PictureBox::Publish() {
   lastPublished_ = std::chrono::steady_clock::now();
-  if (unpublished_.empty()) return;
+  if (drawing_.empty()) return;
+  auto chunk = std::make_shared<const Chunk>(std::move(drawing_));
   {
     std::lock_guard lock(mutex_);
-    published_.operations.insert(published_.operations.end(), unpublished_.begin(),
-                                 unpublished_.end());
+    published_.push_back(std::move(chunk));
   }
-  unpublished_.clear();
+  StartChunk();
 }
 
 void PictureBox::Present() {
-  std::vector<PlotOperation> fresh;
+  std::vector<std::shared_ptr<const Chunk>> fresh;
   bool cleared = false;
   {
     std::lock_guard lock(mutex_);
-    const auto& operations = published_.operations;
     if (publishedClears_ != presentedClears_) {
       presentedClears_ = publishedClears_;
-      presentedCount_ = 0;
+      presentedChunks_ = 0;
       cleared = true;
     }
-    if (operations.size() > presentedCount_) {
-      fresh.resize(operations.size() - presentedCount_);
-      std::copy(operations.begin() + static_cast<std::ptrdiff_t>(presentedCount_), operations.end(),
-                fresh.begin());
-      presentedCount_ = operations.size();
-    }
+    fresh.assign(published_.begin() + static_cast<std::ptrdiff_t>(presentedChunks_),
+                 published_.end());
+    presentedChunks_ = published_.size();
   }
   if (!cleared && fresh.empty()) return;
   QPainter painter(&image_);
   if (cleared) painter.fillRect(image_.rect(), kPlotBackground);
-  PaintPlotOperations(painter, fresh);
+  for (const auto& chunk : fresh) PaintPlotOperations(painter, *chunk);
   painter.end();
   update();
 }
 
 RecordedPlot PictureBox::Snapshot() const {
+  RecordedPlot plot{width_, height_, {}};
   std::lock_guard lock(mutex_);
-  return published_;
+  for (const auto& chunk : published_) {
+    plot.operations.insert(plot.operations.end(), chunk->begin(), chunk->end());
+  }
+  return plot;
 }
 
 bool PictureBox::SavePlot(const QString& path, QString* error) const {

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -13,10 +14,11 @@ namespace recmod {
 
 // The picture box: a plot surface of fixed pixel size that records what a
 // run draws and shows it. One thread draws at a time (the start's worker
-// while a start runs, the window's thread otherwise); it collects operations
-// on its own and publishes them in batches under a lock, at least every few
-// milliseconds. The window's thread turns published operations into pixels
-// when it calls Present(), at screen rate during a start.
+// while a start runs, the window's thread otherwise); it fills a chunk of
+// operations of its own and hands full chunks over under a lock, at least
+// every few milliseconds, without copying them. The window's thread turns
+// handed-over operations into pixels when it calls Present(), at screen rate
+// during a start.
 class PictureBox : public QWidget, public PlotSurface {
   Q_OBJECT
 
@@ -30,21 +32,25 @@ class PictureBox : public QWidget, public PlotSurface {
   float DrawingWidth() const override { return width_; }
   float DrawingHeight() const override { return height_; }
   void SetColour(Rgb colour) override { colour_ = colour; }
-  void DrawPoint(float x, float y) override;
-  void DrawLine(float x1, float y1, float x2, float y2) override;
+  void DrawPoint(float x, float y) override {
+    Record({PlotOperation::Kind::Point, colour_, x, y, x, y});
+  }
+  void DrawLine(float x1, float y1, float x2, float y2) override {
+    Record({PlotOperation::Kind::Line, colour_, x1, y1, x2, y2});
+  }
 
-  // Drawing thread: publishes every operation drawn so far. The window's
+  // Drawing thread: hands over every operation drawn so far. The window's
   // thread calls it once a start's worker has ended, as the drawer again.
   void Publish();
 
-  // Window's thread: draws the operations published since the last call into
-  // the image and repaints when anything changed.
+  // Window's thread: draws the operations handed over since the last call
+  // into the image and repaints when anything changed.
   void Present();
   // The image as the last Present() left it.
   const QImage& image() const { return image_; }
-  // A copy of the published plot, for saving.
+  // A copy of the handed-over plot, for saving.
   RecordedPlot Snapshot() const;
-  // Writes the published plot as PNG or SVG (by the name's ending).
+  // Writes the handed-over plot as PNG or SVG (by the name's ending).
   bool SavePlot(const QString& path, QString* error = nullptr) const;
 
  protected:
@@ -52,7 +58,16 @@ class PictureBox : public QWidget, public PlotSurface {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  void Record(const PlotOperation& operation);
+  using Chunk = std::vector<PlotOperation>;
+  // The clock is read every kClockStride operations only.
+  static constexpr std::size_t kClockStride = 256;
+
+  void Record(const PlotOperation& operation) {
+    drawing_.push_back(operation);
+    if (drawing_.size() % kClockStride == 0) PublishIfDue();
+  }
+  void PublishIfDue();
+  void StartChunk();
   void AskAndSave();
 
   const float width_;
@@ -60,16 +75,16 @@ class PictureBox : public QWidget, public PlotSurface {
 
   // The drawing thread's own.
   Rgb colour_;
-  std::vector<PlotOperation> unpublished_;
+  Chunk drawing_;
   std::chrono::steady_clock::time_point lastPublished_;
 
   mutable std::mutex mutex_;
-  RecordedPlot published_;             // guarded by mutex_
-  std::uint64_t publishedClears_ = 0;  // guarded by mutex_
+  std::vector<std::shared_ptr<const Chunk>> published_;  // guarded by mutex_
+  std::uint64_t publishedClears_ = 0;                    // guarded by mutex_
 
   // Window's thread only.
   QImage image_;
-  std::size_t presentedCount_ = 0;
+  std::size_t presentedChunks_ = 0;
   std::uint64_t presentedClears_ = 0;
 };
 
