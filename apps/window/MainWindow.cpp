@@ -338,7 +338,7 @@ void MainWindow::FitCaptionFonts() {
   title->setFont(fixed);
   for (auto& [index, label] : lab_) {
     if (index == 0 || index == 1 || index == 22) continue;
-    shrinkToFit(label, index == 23 ? QStringLiteral("10000") : QString());
+    shrinkToFit(label, index == 23 ? QStringLiteral(" 10000") : QString());
   }
   for (QLabel* legend : lab4_) shrinkToFit(legend, {});
   shrinkToFit(allelesNumber_, {});

@@ -214,7 +214,7 @@ class WindowStartupTest : public QObject {
     QVERIFY(wrapped.height() >= 11 * metrics.height());
 
     // The widest output the last-generation label shows.
-    QVERIFY(QFontMetrics(open.lab(23)->font()).horizontalAdvance(QStringLiteral("10000")) <=
+    QVERIFY(QFontMetrics(open.lab(23)->font()).horizontalAdvance(QStringLiteral(" 10000")) <=
             open.lab(23)->width());
   }
 
