@@ -16,14 +16,33 @@ double WholePopulationSize(double populationSize) {
 double DrawBinomial(RandomDraw& draw, double n, double p) {
   if (n <= 0.0 || p <= 0.0) return 0.0;
   if (p >= 1.0) return n;
-  constexpr double kExactLimit = 4611686018427387904.0;  // 2^62
+  // The standard binomial draw compares differences of log-factorials of the
+  // order of n ln n; up to 2^32 trials they keep ample digits. Beyond, they
+  // lose them (from about 1E17 trials the draw is biased, very slow and raises
+  // invalid operations), so large populations use approximations whose error
+  // is far below what a population of that size can show.
+  constexpr double kExactLimit = 4294967296.0;  // 2^32
   if (n <= kExactLimit) {
     std::binomial_distribution<std::int64_t> binomial(static_cast<std::int64_t>(n), p);
     return static_cast<double>(binomial(draw.generator));
   }
-  std::normal_distribution<double> normal(n * p, std::sqrt(n * p * (1.0 - p)));
-  const double k = std::nearbyint(normal(draw.generator));
-  return std::fmin(std::fmax(k, 0.0), n);
+  // Draw the rarer outcome; its count has mean n q <= n / 2.
+  const bool rarerIsFailure = p > 0.5;
+  const double q = rarerIsFailure ? 1.0 - p : p;
+  const double mean = n * q;
+  double k = 0.0;
+  if (mean <= 1e6) {
+    // Poisson: its distance in total variation from the binomial is at most
+    // q = mean / n <= 1E6 / 2^32, 2.3E-4.
+    std::poisson_distribution<std::int64_t> poisson(mean);
+    k = static_cast<double>(poisson(draw.generator));
+  } else {
+    // Normal: the binomial's skewness is below 1 / sqrt(n q (1 - q)) <= 1.5E-3.
+    std::normal_distribution<double> normal(mean, std::sqrt(mean * (1.0 - q)));
+    k = std::nearbyint(normal(draw.generator));
+  }
+  k = std::fmin(std::fmax(k, 0.0), n);
+  return rarerIsFailure ? n - k : k;
 }
 
 void ApplyMultinomialDrift(const ModelParameters& params, const HaplotypeTables& tables,

@@ -19,9 +19,9 @@ double WholePopulationSize(double populationSize);
 void ApplyMultinomialDrift(const ModelParameters& params, const HaplotypeTables& tables,
                            PopulationState& population, RandomDraw& draw);
 
-// One binomial draw of n trials with success probability p (0 <= p <= 1),
-// exact for n up to 2^62; beyond that (N above about 4.6e18) the normal
-// approximation, whose error is then far below the resolution 1/N.
+// One binomial draw of n trials with success probability p (0 <= p <= 1):
+// exact for n up to 2^32; beyond, for the rarer outcome, the Poisson
+// approximation while its mean is at most 1E6 and the normal one above.
 double DrawBinomial(RandomDraw& draw, double n, double p);
 
 }  // namespace recmod

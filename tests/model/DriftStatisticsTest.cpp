@@ -5,6 +5,7 @@
 // errors of the statistic compared, computed from the exact moments.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <vector>
 
@@ -113,10 +114,15 @@ TEST(ExactSamplingDraws, BinomialCountsHaveTheBinomialMeanAndVariance) {
     double n;
     double p;
   };
-  const Case cases[] = {{100.0, 0.3}, {7.0, 0.999}, {1e9, 1e-7}, {1e15, 0.3}, {1e20, 0.3}};
+  // Exact up to 2^32 trials; beyond, Poisson for a rarer outcome of mean up
+  // to 1E6 (also when it is the failure) and normal above.
+  const Case cases[] = {{100.0, 0.3},  {7.0, 0.999},        {1e9, 1e-7}, {1e15, 1e-12},
+                        {1e20, 4e-18}, {1e15, 1.0 - 1e-12}, {1e15, 0.3}, {1e20, 0.3}};
   const long long draws = 20000;
   RandomDraw draw = FinitePopulation(100.0, 5);
   for (const Case& c : cases) {
+    // The run checks the floating-point flags after every step.
+    std::feclearexcept(FE_ALL_EXCEPT);
     const double q = 1.0 - c.p;
     const double variance = c.n * c.p * q;
     const double mu4 = BinomialFourthMoment(c.n, c.p);
@@ -126,6 +132,7 @@ TEST(ExactSamplingDraws, BinomialCountsHaveTheBinomialMeanAndVariance) {
       ASSERT_TRUE(k >= 0.0 && k <= c.n && k == std::floor(k)) << "n = " << c.n << ": " << k;
       counts.Add(k);
     }
+    EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW)) << "n = " << c.n;
     EXPECT_NEAR(counts.mean, c.n * c.p, 4.0 * std::sqrt(variance / draws)) << "n = " << c.n;
     EXPECT_NEAR(counts.Variance(), variance, 4.0 * StandardErrorOfVariance(variance, mu4, draws))
         << "n = " << c.n << ", p = " << c.p;
