@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +105,46 @@ TEST(BatchThreads, ReportFilesDoNotDependOnTheNumberOfThreads) {
     }
     // The default, all cores, too.
     EXPECT_EQ(RunProgram(With(start, {"--quiet"})).report2, one.report2);
+  }
+}
+
+TEST(BatchThreads, AnErrorInTheMiddleOfAParallelLoopLeavesTheLinesOfOneThread) {
+  // N = 10 and a sinusoidal S that nearly kills the only haplotype, AB: the
+  // tenth run loses every individual.
+  const std::vector<std::string> emptying = {"--mode",
+                                             "3",
+                                             "--log10n-to",
+                                             "2",
+                                             "--iterations",
+                                             "10",
+                                             "--maxgen",
+                                             "40",
+                                             "--a",
+                                             "0",
+                                             "--b",
+                                             "0",
+                                             "--S",
+                                             "0.33",
+                                             "--K",
+                                             "1.4",
+                                             "--tick",
+                                             "InversionOfS",
+                                             "--tick",
+                                             "SinusoidalOption",
+                                             "--inversion-period",
+                                             "10",
+                                             "--seed",
+                                             "2"};
+  const Outcome one = RunProgram(With(emptying, {"--threads", "1"}));
+  ASSERT_EQ(one.status, 3) << one.err;
+  EXPECT_NE(one.err.find("Empty deme"), std::string::npos) << one.err;
+  EXPECT_EQ(std::count(one.report2.begin(), one.report2.end(), '\n'), 10);
+  for (const char* threads : {"2", "3"}) {
+    const Outcome many = RunProgram(With(emptying, {"--threads", threads}));
+    EXPECT_EQ(many.status, 3);
+    EXPECT_EQ(many.err, one.err);
+    EXPECT_EQ(many.report2, one.report2);
+    EXPECT_EQ(many.report3, one.report3);
   }
 }
 
