@@ -93,6 +93,17 @@ std::uint64_t ParseSeed(const std::string& text) {
   return seed;
 }
 
+std::int64_t ParseFirstPosition(const std::string& text) {
+  std::int64_t position = -1;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, position);
+  if (text.empty() || ec != std::errc() || ptr != end || position < 0) {
+    throw UsageError("--first-position: \"" + text + "\" is not a whole number from 0 to " +
+                     std::to_string(INT64_MAX));
+  }
+  return position;
+}
+
 // A decimal number that fills `text` entirely.
 bool ParseWholeDouble(const std::string& text, double& value) {
   const char* end = text.data() + text.size();
@@ -225,6 +236,12 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "samples each deme as one multinomial of N individuals (the window's \"Exact "
                  "sampling\")")
       ->type_name("draw|exact");
+  std::string firstPositionText;
+  app.add_option("--first-position", firstPositionText,
+                 "mode 3: this start is the part of a larger sweep whose first run is the P-th "
+                 "(from 0) of the whole; its runs are seeded (and S handed on) as there, so that "
+                 "parts started with the same --seed give the lines of the whole sweep")
+      ->type_name("P");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
   bool quiet = false;
@@ -252,6 +269,10 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   request.exactSampling = ParseSampling(samplingText);
   if (!seedText.empty() || app.count("--seed") > 0) request.seed = ParseSeed(seedText);
   request.threads = threads;
+  if (app.count("--first-position") > 0) {
+    if (request.mode != 3) throw UsageError("--first-position: only mode 3 (loop-log10n) has it");
+    request.firstPosition = ParseFirstPosition(firstPositionText);
+  }
   for (const auto& [name, text, range] : {std::tuple{"--s-range", &sRangeText, &request.sRange},
                                           std::tuple{"--k-range", &kRangeText, &request.kRange}}) {
     if (app.count(name) == 0) continue;

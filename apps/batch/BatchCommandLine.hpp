@@ -61,6 +61,9 @@ struct BatchRequest {
   // The values of S and of K that mode 2 visits instead of the window's.
   std::optional<SweepRange> sRange;
   std::optional<SweepRange> kRange;
+  // Mode 3: the position of the first run within a larger sweep split over
+  // several starts, so that each part seeds its runs as the whole would.
+  std::int64_t firstPosition = 0;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`

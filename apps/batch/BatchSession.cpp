@@ -38,12 +38,6 @@ void CheckSweepBounds(const SweepRange& range, float minimum, float maximum, con
   }
 }
 
-// A seed for a start that was given none, from the system's entropy source.
-std::uint64_t DrawSeed() {
-  std::random_device device;
-  return (static_cast<std::uint64_t>(device()) << 32) | device();
-}
-
 const char* TickText(int tick) {
   return tick != 0 ? "ticked" : "unticked";
 }
@@ -70,6 +64,11 @@ void ReportWhereFilesWent(const Simulator& sim) {
 }
 
 }  // namespace
+
+std::uint64_t DrawSeed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) | device();
+}
 
 ControlSnapshot TakeSnapshot(const ControlValues& controls) {
   ControlSnapshot snapshot;
@@ -146,6 +145,7 @@ std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box) {
 void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices) {
   Form_Load(sim);
   sim.threads = request.threads;
+  sim.firstPosition = request.firstPosition;
   // A sweep stays within what the window admits in the field of its variable;
   // the least S a run gets is -0.99.
   if (request.sRange) {
@@ -236,7 +236,7 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
     // one drawn here is shown once the start has run (whatever ended it), so
     // that it can be repeated with --seed.
     const bool seedDrawn = !sim.seed && sim.runMode.LoopOverLog10N;
-    if (seedDrawn) sim.seed = DrawSeed();
+    if (seedDrawn) sim.seed = hooks.drawSeed ? hooks.drawSeed() : DrawSeed();
     auto showDrawnSeed = [&] {
       if (seedDrawn && !request.quiet) {
         std::fprintf(stderr, "seed: %llu\n", static_cast<unsigned long long>(*sim.seed));

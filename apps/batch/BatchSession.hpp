@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,12 +41,19 @@ void PrintFields(const ControlValues& controls);
 // The absolute directory of the report files of `saveDirectory`.
 std::string ReportDirectory(const std::string& saveDirectory);
 
+// A seed for a start that was given none, from the system's entropy source.
+std::uint64_t DrawSeed();
+
 // Seams for a program that embeds the batch.
 struct BatchHooks {
   // Called once the command line has been applied, just before "Start
   // simulation"; false skips the start (exit status 0). The fuzzer uses it to
   // keep starts short and their files in a scratch directory.
   std::function<bool(Simulator&)> beforeStart;
+  // Draws the seed of a loop over Log10(N) that was given none; by default
+  // from the system's entropy source. Processes that share a start agree on
+  // one here.
+  std::function<std::uint64_t()> drawSeed;
 };
 
 // Carries out a whole request and returns the exit status; all messages are

@@ -150,6 +150,9 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
   const auto total = static_cast<std::int64_t>(sizes.size()) * perBlock;
   const InversionHandOver handOver = InversionHandOverOf(sim.controls, params);
   const std::uint64_t reseedsBefore = engine.draw.ReseedCount;
+  // Seeds and the S handed on follow the position in the whole sweep, of
+  // which this start may be a later part.
+  const std::int64_t offset = sim.firstPosition;
   const LoopRunOutputs runOutputs(sim, executor);
 
   double sum = 0.0;
@@ -188,9 +191,9 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
   };
   body.run = [&](std::int64_t position, Engine& runEngine) {
     runEngine.params.CurrentLog10N = sizes[static_cast<std::size_t>(position / perBlock)];
-    StartSOfRun(handOver, position, runEngine);
+    StartSOfRun(handOver, offset + position, runEngine);
     runEngine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(position);
-    SeedLoopRun(runEngine.draw, sim.seed, static_cast<std::uint64_t>(position));
+    SeedLoopRun(runEngine.draw, sim.seed, static_cast<std::uint64_t>(offset + position));
     return runOutputs.With([&](RunOutputs& outputs) {
       return RunLog10NPosition(runEngine, runOutputs.controls(), sim.runMode, outputs);
     });
@@ -205,7 +208,7 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
   };
   executor.Execute(total, engine, body);
   engine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(total);
-  StartSOfRun(handOver, total, engine);
+  StartSOfRun(handOver, offset + total, engine);
 }
 
 void RunSelectedMode(Simulator& sim) {
@@ -214,10 +217,13 @@ void RunSelectedMode(Simulator& sim) {
     RunSingle(sim);
     return;
   }
+  std::unique_ptr<LoopExecutor> own;
+  if (sim.loopExecutor == nullptr) own = MakeLoopExecutor(sim.threads);
+  LoopExecutor& executor = own ? *own : *sim.loopExecutor;
   if (mode.InfinitePopulation) {
-    if (mode.LoopOverSK) RunLoopOverSK(sim, *MakeLoopExecutor(sim.threads));
+    if (mode.LoopOverSK) RunLoopOverSK(sim, executor);
   } else if (mode.LoopOverLog10N) {
-    RunLoopOverLog10N(sim, *MakeLoopExecutor(sim.threads));
+    RunLoopOverLog10N(sim, executor);
   }
   // After a loop (or when there was nothing to run) the picture box is left
   // empty; a single run's plot stays on screen.

@@ -162,6 +162,10 @@ void ReportFiles::Open(int n, const std::string& saveDirectory) {
   if (n < 1 || n > 3) {
     throw RuntimeError(ErrorKind::SubscriptOutOfRange, "report file " + std::to_string(n));
   }
+  if (discarding_) {
+    discardOpen_[static_cast<std::size_t>(n)] = true;
+    return;
+  }
   auto& slot = files_[static_cast<std::size_t>(n)];
   if (slot) {
     slot->Close();
@@ -171,14 +175,24 @@ void ReportFiles::Open(int n, const std::string& saveDirectory) {
 }
 
 void ReportFiles::WriteLine(int n, std::string_view text) {
+  if (discarding_ && IsOpen(n)) return;
   At(n).WriteLine(text);
 }
 
 bool ReportFiles::IsOpen(int n) const {
-  return n >= 1 && n <= 3 && files_[static_cast<std::size_t>(n)] != nullptr;
+  if (n < 1 || n > 3) return false;
+  const auto slot = static_cast<std::size_t>(n);
+  return files_[slot] != nullptr || discardOpen_[slot];
+}
+
+void ReportFiles::FlushAll() {
+  for (auto& file : files_) {
+    if (file) file->Flush();
+  }
 }
 
 void ReportFiles::CloseAll() {
+  discardOpen_ = {};
   std::exception_ptr first;
   for (auto& file : files_) {
     if (!file) continue;

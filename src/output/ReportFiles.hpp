@@ -61,11 +61,19 @@ class ReportFiles {
   ReportFiles(const ReportFiles&) = delete;
   ReportFiles& operator=(const ReportFiles&) = delete;
 
+  // From now on no file is touched: Open and WriteLine accept what they get
+  // and put it nowhere. For a process that computes runs for another which
+  // writes the files.
+  void DiscardEverything() { discarding_ = true; }
+
   // Deletes an existing file of that name, then creates it empty.
   void Open(int n, const std::string& saveDirectory);
   // Writes text followed by CR LF to report file n.
   void WriteLine(int n, std::string_view text);
   bool IsOpen(int n) const;
+  // Puts every buffered line of the open files on disk now, so that a process
+  // that may be killed keeps them; raises a "File error" on failure.
+  void FlushAll();
   // Closes every open report file; no error when none is open. Raises a
   // "File error" when the last lines cannot be written, after closing all.
   void CloseAll();
@@ -75,6 +83,8 @@ class ReportFiles {
  private:
   ReportFile& At(int n);
   std::array<std::unique_ptr<ReportFile>, 4> files_;
+  bool discarding_ = false;
+  std::array<bool, 4> discardOpen_{};  // files "open" while discarding
 };
 
 // OpenReportFile(n) of the report files, in the directory `saveDirectory`.

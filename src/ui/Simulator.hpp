@@ -16,6 +16,8 @@
 
 namespace recmod {
 
+class LoopExecutor;
+
 // Bounds and start-up values of the fields 0..20, filled once at start-up.
 struct FieldTables {
   std::array<float, 21> FieldMinimum{};
@@ -75,6 +77,12 @@ struct Simulator {
   // The values of S and K that mode 2 visits.
   SweepRange sSweep = kDefaultSSweep;
   SweepRange kSweep = kDefaultKSweep;
+  // Where the runs of the loops go when set (runs spread over processes, for
+  // one); otherwise an executor for `threads` is made for each loop.
+  LoopExecutor* loopExecutor = nullptr;
+  // The position of the first run of mode 3 within a larger sweep that this
+  // start is a part of: runs are seeded, and S handed on, as at that position.
+  std::int64_t firstPosition = 0;
 
  private:
   NullPlotSurface nullPlot_;

@@ -1,0 +1,69 @@
+#include "LoopBlock.hpp"
+
+#include <stdexcept>
+
+#include "control/ParallelLoopExecutor.hpp"
+
+namespace recmod::batch {
+
+RunFailure FailureOf(const std::exception_ptr& failure, int rank) {
+  RunFailure result;
+  result.rank = rank;
+  try {
+    std::rethrow_exception(failure);
+  } catch (const RuntimeError& error) {
+    result.type = RunFailure::Type::RuntimeError;
+    result.kind = error.kind();
+    result.text = error.detail();
+  } catch (const StartStopped&) {
+    result.type = RunFailure::Type::Stopped;
+  } catch (const std::exception& error) {
+    result.text = error.what();
+  } catch (...) {
+    result.text = "unknown error";
+  }
+  return result;
+}
+
+void RaiseFailure(const RunFailure& failure) {
+  const std::string where = "rank " + std::to_string(failure.rank);
+  switch (failure.type) {
+    case RunFailure::Type::RuntimeError:
+      throw RuntimeError(failure.kind,
+                         failure.text.empty() ? where : failure.text + " (" + where + ")");
+    case RunFailure::Type::Stopped:
+      throw StartStopped{};
+    case RunFailure::Type::Other:
+      break;
+  }
+  throw std::runtime_error(failure.text + " (" + where + ")");
+}
+
+BlockResults RunBlockOfLoop(const Engine& prepared, const LoopBody& body, RunBlock block,
+                            int threads, int rank) {
+  BlockResults results;
+  results.first = block.first;
+  results.values.reserve(static_cast<std::size_t>(block.count));
+  try {
+    if (threads <= 1) {
+      for (std::int64_t i = 0; i < block.count; ++i) {
+        // A fresh copy for every run, as on the threads: no run sees what
+        // the one before it left.
+        Engine engine = prepared;
+        results.values.push_back(body.run(block.first + i, engine));
+      }
+    } else {
+      LoopBody part;
+      part.reach = [](std::int64_t) {};
+      part.run = [&](std::int64_t i, Engine& engine) { return body.run(block.first + i, engine); };
+      part.consume = [&](std::int64_t, double value) { results.values.push_back(value); };
+      Engine master = prepared;
+      ParallelLoopExecutor(threads).Execute(block.count, master, part);
+    }
+  } catch (...) {
+    results.failure = FailureOf(std::current_exception(), rank);
+  }
+  return results;
+}
+
+}  // namespace recmod::batch

@@ -1,0 +1,146 @@
+#include "MpiBatch.hpp"
+
+#include <fcntl.h>
+#include <mpi.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "BatchProgram.hpp"
+#include "MpiLoopExecutor.hpp"
+
+namespace recmod::batch {
+
+namespace {
+
+// Open MPI's mpirun sets the first; a PMIx or PMI launcher (srun, other
+// mpiexecs) the others.
+constexpr const char* kLauncherVariables[] = {"OMPI_COMM_WORLD_SIZE", "PMIX_RANK", "PMI_RANK"};
+
+std::string MpiErrorText(int result) {
+  char text[MPI_MAX_ERROR_STRING] = {};
+  int length = 0;
+  MPI_Error_string(result, text, &length);
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+// All ranks agree on the seed that rank 0 draws.
+std::uint64_t AgreeOnSeed(int rank) {
+  std::uint64_t seed = rank == 0 ? DrawSeed() : 0;
+  const int result = MPI_Bcast(&seed, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
+  if (result != MPI_SUCCESS) {
+    throw std::runtime_error("MPI: sharing the seed failed on rank " + std::to_string(rank) + ": " +
+                             MpiErrorText(result));
+  }
+  return seed;
+}
+
+// Rank 0: the batch program as usual, with the runs of the loops spread.
+int RunRankZero(int argc, char** argv, MpiLoopExecutor& executor) {
+  BatchHooks hooks;
+  hooks.beforeStart = [&executor](Simulator& sim) {
+    executor.SetThreads(sim.threads);
+    executor.SetStopFlag(&sim.stopRequested);
+    // Lines reach the disk block by block, so that a job ended from outside
+    // (a rank killed, the time limit) leaves every line consumed before.
+    executor.SetAfterDelivery([&sim] { sim.reports.FlushAll(); });
+    sim.loopExecutor = &executor;
+    return true;
+  };
+  hooks.drawSeed = [] { return AgreeOnSeed(0); };
+  int status = RunBatch(argc, argv, hooks);
+  try {
+    executor.Finish();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "recmod-batch: rank 0: %s\n", error.what());
+    if (status == kExitSuccess) status = kExitRuntimeError;
+  }
+  return status;
+}
+
+// The other ranks: the same command line and preparation, so that their runs
+// are rank 0's, but only runs: no file, no output. Their stdout and stderr
+// are closed while the batch program runs, as everything it would say rank
+// 0 says; only a failure of the communication is told afterwards.
+int RunOtherRank(int argc, char** argv, MpiLoopExecutor& executor) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const int savedStderr = ::dup(STDERR_FILENO);
+  if (nowhere >= 0) {
+    ::dup2(nowhere, STDOUT_FILENO);
+    ::dup2(nowhere, STDERR_FILENO);
+    ::close(nowhere);
+  }
+  BatchHooks hooks;
+  hooks.beforeStart = [&executor](Simulator& sim) {
+    if (sim.runMode.SingleRun) return false;
+    sim.reports.DiscardEverything();
+    executor.SetThreads(sim.threads);
+    sim.loopExecutor = &executor;
+    return true;
+  };
+  const int rank = executor.rank();
+  hooks.drawSeed = [rank] { return AgreeOnSeed(rank); };
+  (void)RunBatch(argc, argv, hooks);
+  std::fflush(stderr);
+  if (savedStderr >= 0) {
+    ::dup2(savedStderr, STDERR_FILENO);
+    ::close(savedStderr);
+  }
+  std::string failure = executor.communicationFailure();
+  try {
+    executor.Finish();
+  } catch (const std::exception& error) {
+    if (failure.empty()) failure = error.what();
+  }
+  if (failure.empty()) return kExitSuccess;
+  std::fprintf(stderr, "recmod-batch: rank %d: %s\n", rank, failure.c_str());
+  return kExitRuntimeError;
+}
+
+}  // namespace
+
+bool StartedByMpiLauncher() {
+  for (const char* name : kLauncherVariables) {
+    if (std::getenv(name) != nullptr) return true;
+  }
+  return false;
+}
+
+int RunBatchWithMpi(int argc, char** argv) {
+  // A plain start does not pay for MPI_Init (a singleton start of the MPI
+  // runtime takes about half a second) and does not depend on it at all.
+  if (!StartedByMpiLauncher()) return RunBatch(argc, argv);
+
+  int provided = 0;
+  if (const int result = MPI_Init_thread(&argc, &argv, MPI_THREAD_FUNNELED, &provided);
+      result != MPI_SUCCESS) {
+    std::fprintf(stderr, "recmod-batch: MPI could not be started: %s\n",
+                 MpiErrorText(result).c_str());
+    return kExitRuntimeError;
+  }
+  // Failures of communication come back as results that name the rank,
+  // instead of ending the job without a word.
+  MPI_Comm_set_errhandler(MPI_COMM_WORLD, MPI_ERRORS_RETURN);
+  int rank = 0;
+  int size = 1;
+  MPI_Comm_rank(MPI_COMM_WORLD, &rank);
+  MPI_Comm_size(MPI_COMM_WORLD, &size);
+
+  int status = kExitSuccess;
+  if (size == 1) {
+    status = RunBatch(argc, argv);
+  } else {
+    MpiLoopExecutor executor(MPI_COMM_WORLD);
+    status = rank == 0 ? RunRankZero(argc, argv, executor) : RunOtherRank(argc, argv, executor);
+  }
+  MPI_Finalize();
+  return status;
+}
+
+}  // namespace recmod::batch

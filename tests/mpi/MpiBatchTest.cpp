@@ -1,0 +1,213 @@
+// recmod-batch under mpirun, as a user on a cluster starts it: the report
+// files of one process whatever the number of ranks and threads, one seed for
+// all ranks, messages said once, and a rank that fails or is killed ends the
+// job with the lines written before, complete and in order.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProgramRun.hpp"
+
+namespace recmod::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> With(std::vector<std::string> arguments,
+                              const std::vector<std::string>& more) {
+  arguments.insert(arguments.end(), more.begin(), more.end());
+  return arguments;
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// Every line of `text` ends in CR LF: nothing was cut in the middle of one.
+bool OnlyCompleteLines(const std::string& text) {
+  return text.empty() || (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0);
+}
+
+TEST(MpiBatch, SweepsGiveTheFilesOfOneProcess) {
+  const std::vector<std::vector<std::string>> starts = {
+      {"--mode", "2", "--maxgen", "10"},
+      {"--mode", "2", "--loci", "3", "--c", "0.5", "--demes", "2", "--tick", "InversionOfS",
+       "--inversion-period", "10", "--maxgen", "15", "--s-range", "0.1:0.2:0.05"},
+      {"--mode", "3", "--log10n-to", "2.5", "--iterations", "8", "--maxgen", "40", "--a", "0.5",
+       "--seed", "99"},
+      {"--mode", "3", "--log10n-to", "2", "--iterations", "5", "--maxgen", "30", "--tick",
+       "InversionOfS", "--inversion-period", "10", "--S", "0.4", "--seed", "3"},
+  };
+  for (const auto& start : starts) {
+    SCOPED_TRACE(start[1] + " " + start.back());
+    const ProgramOutcome one = RunBatchProcess(With(start, {"--threads", "1", "--quiet"}));
+    ASSERT_EQ(one.status, 0) << one.err;
+    ASSERT_FALSE(one.report2.empty());
+    for (const auto& [ranks, threads] : {std::pair{2, "1"}, std::pair{3, "2"}}) {
+      const ProgramOutcome many = RunBatchRanks(ranks, With(start, {"--threads", threads}));
+      EXPECT_EQ(many.status, 0) << many.err;
+      EXPECT_EQ(many.report2, one.report2) << ranks << " ranks";
+      EXPECT_EQ(many.report3, one.report3) << ranks << " ranks";
+      // Rank 0 alone tells where the files went.
+      EXPECT_EQ(Count(many.out, "written to"), 1) << many.out;
+    }
+  }
+}
+
+TEST(MpiBatch, RanksShareTheSeedThatRankZeroDraws) {
+  const std::vector<std::string> loop = {"--mode",       "3", "--log10n-to", "2",
+                                         "--iterations", "6", "--maxgen",    "30"};
+  const ProgramOutcome drawn = RunBatchRanks(3, loop);
+  ASSERT_EQ(drawn.status, 0) << drawn.err;
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(drawn.err, match, std::regex("(^|\n)seed: ([0-9]+)\n")))
+      << drawn.err;
+  EXPECT_EQ(Count(drawn.err, "seed:"), 1) << "said once, by rank 0";
+  // Were the ranks' seeds different, their runs would not repeat in one process.
+  const ProgramOutcome again = RunBatchProcess(With(loop, {"--seed", match[2], "--threads", "1"}));
+  EXPECT_EQ(again.report2, drawn.report2);
+  EXPECT_EQ(again.report3, drawn.report3);
+}
+
+TEST(MpiBatch, SingleRunsAndMessagesComeFromRankZeroAlone) {
+  const std::vector<std::string> single = {"--mode", "1", "--maxgen", "60",
+                                           "--seed", "5", "--log10n", "3"};
+  const ProgramOutcome one = RunBatchProcess(single);
+  ASSERT_EQ(one.status, 0) << one.err;
+  const ProgramOutcome ranks = RunBatchRanks(2, single);
+  EXPECT_EQ(ranks.status, 0) << ranks.err;
+  EXPECT_EQ(ranks.report1, one.report1);
+  EXPECT_EQ(Count(ranks.out, "ReportFile1.txt written to"), 1) << ranks.out;
+
+  // A usage error, a refusal and a notice are said once, not once per rank.
+  const ProgramOutcome usage = RunBatchRanks(2, {"--mode", "7"});
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_EQ(Count(usage.err, "--mode: \"7\""), 1) << usage.err;
+  const ProgramOutcome refused = RunBatchRanks(2, {"--mode", "3", "--iterations", " "});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(Count(refused.err, "One or more value are needed!"), 1) << refused.err;
+  EXPECT_EQ(refused.report2, "");
+}
+
+// A population that loses its last haplotype to drift in some runs only: the
+// first such run in loop order is position 37 (in the block of Log10(N) 2.5).
+const std::vector<std::string> kFailingSweep = {"--mode",
+                                                "3",
+                                                "--log10n-from",
+                                                "1",
+                                                "--log10n-to",
+                                                "4",
+                                                "--iterations",
+                                                "10",
+                                                "--a",
+                                                "0.98",
+                                                "--b",
+                                                "0.98",
+                                                "--S",
+                                                "1",
+                                                "--K",
+                                                "1.4",
+                                                "--tick",
+                                                "InversionOfS",
+                                                "--tick",
+                                                "SinusoidalOption",
+                                                "--inversion-period",
+                                                "10",
+                                                "--maxgen",
+                                                "30",
+                                                "--seed",
+                                                "1",
+                                                "--quiet"};
+
+TEST(MpiBatch, AFailingRunEndsTheJobWithTheLinesOfOneProcess) {
+  const ProgramOutcome one = RunBatchProcess(With(kFailingSweep, {"--threads", "1"}));
+  ASSERT_EQ(one.status, 3) << one.err;
+  ASSERT_NE(one.report2.find("N = 2.5"), std::string::npos) << "the failure is mid-sweep";
+  for (const auto& [ranks, threads] : {std::pair{2, "1"}, std::pair{3, "2"}}) {
+    const ProgramOutcome many = RunBatchRanks(ranks, With(kFailingSweep, {"--threads", threads}));
+    EXPECT_EQ(many.status, 3) << many.err;
+    EXPECT_TRUE(std::regex_search(many.err, std::regex("recmod-batch: run-time error: Empty deme: "
+                                                       "[^\n]* \\(generation 1[0-9]\\) \\(rank "
+                                                       "[0-9]\\)\n")))
+        << many.err;
+    EXPECT_EQ(many.report2, one.report2) << ranks << " ranks";
+    EXPECT_EQ(many.report3, one.report3) << ranks << " ranks";
+  }
+}
+
+// The process of rank `rank` that mpirun `launcher` started, or 0.
+pid_t FindRank(pid_t launcher, int rank) {
+  const std::string wanted = "OMPI_COMM_WORLD_RANK=" + std::to_string(rank);
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string pid;
+    std::string command;
+    std::string state;
+    pid_t parent = 0;
+    stat >> pid >> command >> state >> parent;
+    if (parent != launcher) continue;
+    const std::string environment = ReadAll(entry.path() / "environ");
+    std::size_t at = 0;
+    for (std::size_t end; (end = environment.find('\0', at)) != std::string::npos; at = end + 1) {
+      if (environment.compare(at, end - at, wanted) == 0) return std::stoi(name);
+    }
+  }
+  return 0;
+}
+
+TEST(MpiBatch, AKilledRankEndsTheJobAndLeavesCompleteLines) {
+  // Long enough (a few seconds) that the other rank is killed mid-sweep.
+  const std::vector<std::string> sweep = {
+      "--mode", "3",   "--log10n-to", "3",  "--iterations", "200",       "--maxgen", "400",
+      "--a",    "0.5", "--seed",      "11", "--quiet",      "--threads", "1"};
+  ScratchDirectory dir;
+  // mpirun's usual second between SIGTERM and SIGKILL for rank 0.
+  const pid_t launcher = LaunchIn(dir.path(), MpirunCommand(2, sweep), true, 1);
+  pid_t victim = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::error_code ec;
+    if (victim == 0) victim = FindRank(launcher, 1);
+    if (victim != 0 && fs::file_size(dir.path() / "ReportFile2.txt", ec) > 200 && !ec) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_NE(victim, 0) << "rank 1 was not found";
+  ::kill(victim, SIGKILL);
+  const ProgramOutcome killed = CollectFrom(dir.path(), launcher);
+  EXPECT_NE(killed.status, 0);
+  EXPECT_NE(killed.err.find("rank 1"), std::string::npos) << killed.err;
+
+  const ProgramOutcome one = RunBatchProcess(sweep);
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_GT(one.report2.size(), killed.report2.size()) << "killed before the end";
+  EXPECT_TRUE(OnlyCompleteLines(killed.report2));
+  EXPECT_TRUE(OnlyCompleteLines(killed.report3));
+  EXPECT_EQ(one.report2.compare(0, killed.report2.size(), killed.report2), 0)
+      << "the lines before, in order";
+  EXPECT_EQ(one.report3.compare(0, killed.report3.size(), killed.report3), 0);
+}
+
+TEST(MpiBatch, TheExecutorKeepsLoopOrderAcrossRanks) {
+  ScratchDirectory dir;
+  std::vector<std::string> command = MpirunCommand(3, {});
+  command.back() = RECMOD_MPI_LOOP_CHECK_PATH;  // in the place of recmod-batch
+  const ProgramOutcome check = CollectFrom(dir.path(), LaunchIn(dir.path(), command, true));
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("all checks held on 3 ranks"), std::string::npos) << check.out;
+}
+
+}  // namespace
+}  // namespace recmod::testing
