@@ -207,6 +207,35 @@ TEST(ReportFileFaults, ADirectoryRemovedDuringTheWritingIsAnError) {
   reports.CloseAllQuietly();
 }
 
+TEST(ReportFileFaults, WhatStandsInTheWayIsNamedAndLeftAlone) {
+  testing::TempDirectory scratch;
+  ReportFiles reports;
+  // An ordinary file where the save directory should be.
+  const fs::path notADirectory = scratch.path() / "results";
+  { std::ofstream(notADirectory) << "keep me"; }
+  ExpectFileError([&] { OpenReportFile(reports, notADirectory.string(), 1); },
+                  (notADirectory / "ReportFile1.txt").string(), std::strerror(ENOTDIR));
+  EXPECT_EQ(ReadFileBytes(notADirectory), "keep me");
+
+  // A directory with contents in place of a report file.
+  fs::create_directories(scratch.path() / "ReportFile3.txt" / "inside");
+  ExpectFileError([&] { OpenReportFile(reports, scratch.string(), 3); },
+                  (scratch.path() / "ReportFile3.txt").string(), "a directory is in the way");
+  EXPECT_TRUE(fs::is_directory(scratch.path() / "ReportFile3.txt" / "inside"));
+
+  // A link of the report file's name: the link is replaced, and the file it
+  // points to is never written through it.
+  const fs::path elsewhere = scratch.path() / "elsewhere.txt";
+  { std::ofstream(elsewhere) << "not a report"; }
+  fs::create_symlink(elsewhere, scratch.path() / "ReportFile2.txt");
+  OpenReportFile(reports, scratch.string(), 2);
+  reports.WriteLine(2, "N = 1");
+  reports.CloseAll();
+  EXPECT_FALSE(fs::is_symlink(scratch.path() / "ReportFile2.txt"));
+  EXPECT_EQ(ReadFileBytes(scratch.path() / "ReportFile2.txt"), "N = 1\r\n");
+  EXPECT_EQ(ReadFileBytes(elsewhere), "not a report");
+}
+
 TEST(ReportFileFaults, ARealFullDeviceKeepsTheLinesThatFit) {
   testing::ScratchMount device(32 * 1024);
   if (!device.mounted()) GTEST_SKIP() << "no tmpfs to fill: " << device.failure();
