@@ -96,13 +96,18 @@ std::uint64_t ParseSeed(const std::string& text) {
   return seed;
 }
 
+// Far beyond any sweep, and far enough from the end of the range that the
+// positions after it cannot overflow.
+constexpr std::int64_t kMostFirstPosition = 1'000'000'000'000'000;
+
 std::int64_t ParseFirstPosition(const std::string& text) {
   std::int64_t position = -1;
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, position);
-  if (text.empty() || ec != std::errc() || ptr != end || position < 0) {
+  if (text.empty() || ec != std::errc() || ptr != end || position < 0 ||
+      position > kMostFirstPosition) {
     throw UsageError("--first-position: \"" + text + "\" is not a whole number from 0 to " +
-                     std::to_string(INT64_MAX));
+                     std::to_string(kMostFirstPosition));
   }
   return position;
 }

@@ -68,6 +68,7 @@ TEST(SplitSweep, TheFirstPositionBelongsToModeThreeAndIsAWholeNumber) {
            {"--mode", "3", "--first-position", "-1"},
            {"--mode", "3", "--first-position", "1.5"},
            {"--mode", "3", "--first-position", "99999999999999999999"},
+           {"--mode", "3", "--first-position", "1000000000000001"},
        }) {
     const ProgramOutcome outcome = RunBatchProcess(arguments);
     EXPECT_EQ(outcome.status, 2) << arguments[1] << " " << arguments.back();
