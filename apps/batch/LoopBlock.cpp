@@ -1,5 +1,6 @@
 #include "LoopBlock.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "control/ParallelLoopExecutor.hpp"
@@ -37,6 +38,18 @@ void RaiseFailure(const RunFailure& failure) {
       break;
   }
   throw std::runtime_error(failure.text + " (" + where + ")");
+}
+
+BlockSizer::BlockSizer(int threads)
+    : least_(std::max(threads, 1)), most_(least_ * kMostRunsPerThread), size_(least_) {}
+
+void BlockSizer::Finished(std::int64_t runs, double seconds) {
+  if (runs <= 0 || !(seconds > 0.0)) return;
+  const double wanted = kTargetSeconds * static_cast<double>(runs) / seconds;
+  // At most four times larger at a step, so that one odd block does not
+  // make the next one huge.
+  const double bounded = std::min(wanted, 4.0 * static_cast<double>(size_));
+  size_ = std::clamp(static_cast<std::int64_t>(bounded), least_, most_);
 }
 
 BlockResults RunBlockOfLoop(const Engine& prepared, const LoopBody& body, RunBlock block,

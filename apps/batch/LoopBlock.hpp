@@ -42,6 +42,26 @@ struct BlockResults {
   std::optional<RunFailure> failure;
 };
 
+// How many runs a rank asks for at a time: blocks of about a tenth of a
+// second, so that messages stay few when runs are quick and the end of a loop
+// is shared out evenly when they are slow; at least one run per thread, at
+// most 256.
+class BlockSizer {
+ public:
+  explicit BlockSizer(int threads);
+  std::int64_t size() const { return size_; }
+  // A block of `runs` runs took `seconds`.
+  void Finished(std::int64_t runs, double seconds);
+
+  static constexpr double kTargetSeconds = 0.1;
+  static constexpr std::int64_t kMostRunsPerThread = 256;
+
+ private:
+  std::int64_t least_;
+  std::int64_t most_;
+  std::int64_t size_;
+};
+
 // Runs the positions of `block` with body.run on `threads` threads, every run
 // on a fresh copy of `prepared`, and stops at the first failure in loop order
 // as a loop does. `rank` names this process in a failure.

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "BatchProgram.hpp"
 #include "MpiLoopExecutor.hpp"
@@ -26,6 +28,50 @@ std::string MpiErrorText(int result) {
   int length = 0;
   MPI_Error_string(result, text, &length);
   return std::string(text, static_cast<std::size_t>(length));
+}
+
+// Options after which a program writes files besides the report files (a
+// picture of the start, or of report files already written): rank 0's
+// business alone.
+constexpr std::string_view kRankZeroOptions[] = {"--plot", "--replot"};
+
+bool IsRankZeroOption(std::string_view argument, bool& valueFollows) {
+  for (const std::string_view option : kRankZeroOptions) {
+    if (argument == option) {
+      valueFollows = true;
+      return true;
+    }
+    if (argument.size() > option.size() && argument.substr(0, option.size()) == option &&
+        argument[option.size()] == '=') {
+      valueFollows = false;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The command line of a rank other than 0: that of rank 0 without the
+// options above, so that the rank prepares the same start and writes nothing.
+std::vector<char*> WithoutRankZeroOptions(int argc, char** argv) {
+  std::vector<char*> kept;
+  for (int i = 0; i < argc; ++i) {
+    bool valueFollows = false;
+    if (i > 0 && IsRankZeroOption(argv[i], valueFollows)) {
+      if (valueFollows) ++i;
+      continue;
+    }
+    kept.push_back(argv[i]);
+  }
+  kept.push_back(nullptr);
+  return kept;
+}
+
+bool Replots(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--replot" || argument.rfind("--replot=", 0) == 0) return true;
+  }
+  return false;
 }
 
 // All ranks agree on the seed that rank 0 draws.
@@ -62,8 +108,9 @@ int RunRankZero(int argc, char** argv, MpiLoopExecutor& executor) {
   return status;
 }
 
-// The other ranks: the same command line and preparation, so that their runs
-// are rank 0's, but only runs: no file, no output. Their stdout and stderr
+// The other ranks: the same command line (but for the options of pictures)
+// and preparation, so that their runs are rank 0's, but only runs: no file,
+// no output. Their stdout and stderr
 // are closed while the batch program runs, as everything it would say rank
 // 0 says; only a failure of the communication is told afterwards.
 int RunOtherRank(int argc, char** argv, MpiLoopExecutor& executor) {
@@ -86,7 +133,11 @@ int RunOtherRank(int argc, char** argv, MpiLoopExecutor& executor) {
   };
   const int rank = executor.rank();
   hooks.drawSeed = [rank] { return AgreeOnSeed(rank); };
-  (void)RunBatch(argc, argv, hooks);
+  // Redrawing report files already written starts nothing to take part in.
+  if (!Replots(argc, argv)) {
+    std::vector<char*> arguments = WithoutRankZeroOptions(argc, argv);
+    (void)RunBatch(static_cast<int>(arguments.size()) - 1, arguments.data(), hooks);
+  }
   std::fflush(stderr);
   if (savedStderr >= 0) {
     ::dup2(savedStderr, STDERR_FILENO);

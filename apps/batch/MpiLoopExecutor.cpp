@@ -16,18 +16,34 @@ constexpr int kTagRequest = 11;  // to rank 0: results of a block and/or a reque
 constexpr int kTagWork = 12;     // from rank 0: a block to run, or none (no more in this loop)
 constexpr int kTagLeave = 13;    // to rank 0: this rank sends nothing more
 
-// A block holds this many runs per thread of the rank that runs it: enough
-// to keep its threads busy, few enough that ranks share out the end of a
-// loop evenly.
-constexpr std::int64_t kRunsPerThreadInBlock = 2;
 // Requests a rank keeps open, so that its next block is there when it has
 // finished one.
 constexpr int kRequestsAhead = 2;
 // Blocks in flight per rank: the open requests and one block of the rank 0
 // threads, with room for faster ranks to run ahead of a slow block.
 constexpr int kBlocksInFlightPerRank = 4;
-// How long a rank that waits for a message sleeps between two looks.
-constexpr auto kPollInterval = std::chrono::microseconds(200);
+
+// How long a rank that waits for a message sleeps between two looks: short
+// after something happened, longer while nothing does (blocks take about a
+// tenth of a second, and the next one is asked for ahead).
+class PollPause {
+ public:
+  std::chrono::microseconds Next() {
+    const auto pause = pause_;
+    pause_ = std::min(pause_ * 2, kLongest);
+    return pause;
+  }
+  void Reset() { pause_ = kShortest; }
+
+ private:
+  static constexpr std::chrono::microseconds kShortest{50};
+  static constexpr std::chrono::microseconds kLongest{2000};
+  std::chrono::microseconds pause_ = kShortest;
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 struct RequestHeader {
   std::int64_t loop = 0;
@@ -145,8 +161,11 @@ void MpiLoopExecutor::ExecuteOnRankZero(std::int64_t runCount, const Engine& pre
   std::thread own;
   if (threads_ > 0) {
     own = std::thread([&] {
-      while (const auto block = scheduler.TakeWaiting(threads_ * kRunsPerThreadInBlock)) {
+      BlockSizer sizer(threads_);
+      while (const auto block = scheduler.TakeWaiting(sizer.size())) {
+        const auto start = std::chrono::steady_clock::now();
         scheduler.Post(RunBlockOfLoop(prepared, body, *block, threads_, rank_));
+        sizer.Finished(block->count, SecondsSince(start));
       }
     });
   }
@@ -155,9 +174,10 @@ void MpiLoopExecutor::ExecuteOnRankZero(std::int64_t runCount, const Engine& pre
     if (own.joinable()) own.join();
     inLoop_ = false;
   };
+  PollPause pause;
   try {
     while (!scheduler.AllDelivered()) {
-      ReceiveMessages(&scheduler);
+      if (ReceiveMessages(&scheduler)) pause.Reset();
       ServeRequests(&scheduler);
       bool deliveredAny = false;
       while (const auto outcome = scheduler.PopNext()) {
@@ -168,7 +188,11 @@ void MpiLoopExecutor::ExecuteOnRankZero(std::int64_t runCount, const Engine& pre
       }
       if (deliveredAny && afterDelivery_) afterDelivery_();
       if (stopRequested_ != nullptr && stopRequested_->load()) throw StartStopped{};
-      if (!deliveredAny) scheduler.WaitForNext(kPollInterval);
+      if (deliveredAny) {
+        pause.Reset();
+      } else {
+        scheduler.WaitForNext(pause.Next());
+      }
     }
   } catch (...) {
     endLoop();
@@ -184,13 +208,15 @@ void MpiLoopExecutor::ExecuteOnRankZero(std::int64_t runCount, const Engine& pre
   ServeRequests(nullptr);
 }
 
-void MpiLoopExecutor::ReceiveMessages(RunBlockScheduler* scheduler) {
+bool MpiLoopExecutor::ReceiveMessages(RunBlockScheduler* scheduler) {
+  bool any = false;
   for (;;) {
     int arrived = 0;
     MPI_Status status;
     Check(MPI_Iprobe(MPI_ANY_SOURCE, MPI_ANY_TAG, comm_, &arrived, &status), "looking for messages",
           -1);
-    if (arrived == 0) return;
+    if (arrived == 0) return any;
+    any = true;
     const int source = status.MPI_SOURCE;
     int bytes = 0;
     Check(MPI_Get_count(&status, MPI_BYTE, &bytes), "sizing a message from", source);
@@ -253,7 +279,7 @@ void MpiLoopExecutor::ServeRequests(RunBlockScheduler* scheduler) {
 }
 
 void MpiLoopExecutor::ExecuteOnWorker(const Engine& prepared, const LoopBody& body) {
-  const std::int64_t blockSize = std::max(threads_, 1) * kRunsPerThreadInBlock;
+  BlockSizer sizer(threads_);
   int open = 0;  // requests not yet answered
   bool noMoreWork = false;
   bool failed = false;
@@ -262,7 +288,7 @@ void MpiLoopExecutor::ExecuteOnWorker(const Engine& prepared, const LoopBody& bo
   auto send = [&](const BlockResults* results) {
     const bool wantsMore = !noMoreWork && !failed;
     if (results == nullptr && !wantsMore) return;
-    const std::vector<char> buffer = EncodeRequest(loop_, results, wantsMore, blockSize);
+    const std::vector<char> buffer = EncodeRequest(loop_, results, wantsMore, sizer.size());
     Check(MPI_Send(buffer.data(), static_cast<int>(buffer.size()), MPI_BYTE, 0, kTagRequest, comm_),
           "sending to", 0);
     if (wantsMore) ++open;
@@ -295,7 +321,9 @@ void MpiLoopExecutor::ExecuteOnWorker(const Engine& prepared, const LoopBody& bo
     if (!queue.empty()) {
       const RunBlock block = queue.front();
       queue.pop_front();
+      const auto start = std::chrono::steady_clock::now();
       const BlockResults results = RunBlockOfLoop(prepared, body, block, threads_, rank_);
+      sizer.Finished(block.count, SecondsSince(start));
       if (results.failure) {
         // The loop ends at this failure or before it: later blocks are of no use.
         failed = true;
@@ -305,7 +333,8 @@ void MpiLoopExecutor::ExecuteOnWorker(const Engine& prepared, const LoopBody& bo
       continue;
     }
     if (open == 0) break;
-    while (!arrived()) std::this_thread::sleep_for(kPollInterval);
+    PollPause pause;
+    while (!arrived()) std::this_thread::sleep_for(pause.Next());
   }
 }
 
@@ -316,11 +345,12 @@ void MpiLoopExecutor::Finish() {
     return;
   }
   finishing_ = true;
+  PollPause pause;
   for (;;) {
-    ReceiveMessages(nullptr);
+    if (ReceiveMessages(nullptr)) pause.Reset();
     ServeRequests(nullptr);
     if (ranksLeft_ >= size_ - 1) return;
-    std::this_thread::sleep_for(kPollInterval);
+    std::this_thread::sleep_for(pause.Next());
   }
 }
 

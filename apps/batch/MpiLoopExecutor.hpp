@@ -66,8 +66,8 @@ class MpiLoopExecutor final : public LoopExecutor {
   void ExecuteOnRankZero(std::int64_t runCount, const Engine& prepared, const LoopBody& body);
   void ExecuteOnWorker(const Engine& prepared, const LoopBody& body);
   // Rank 0: takes in every message that has arrived; results of the current
-  // loop go to `scheduler`.
-  void ReceiveMessages(RunBlockScheduler* scheduler);
+  // loop go to `scheduler`. False when none had arrived.
+  bool ReceiveMessages(RunBlockScheduler* scheduler);
   // Rank 0: answers the requests that can be answered now.
   void ServeRequests(RunBlockScheduler* scheduler);
   void SendWork(int rank, std::int64_t loop, const RunBlock& block);

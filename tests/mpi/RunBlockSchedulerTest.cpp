@@ -148,6 +148,31 @@ TEST(RunBlockScheduler, AFailureLeavesAfterTheRunsBeforeIt) {
   EXPECT_FALSE(scheduler.PopNext());
 }
 
+TEST(BlockSizer, BlocksLastAboutATenthOfASecondWithinTheirBounds) {
+  BlockSizer sizer(2);
+  EXPECT_EQ(sizer.size(), 2) << "one run per thread to begin with";
+  // Runs of a millisecond: the block grows, four times at most per step, up
+  // to 100 runs, never past 256 per thread.
+  sizer.Finished(2, 0.002);
+  EXPECT_EQ(sizer.size(), 8);
+  sizer.Finished(8, 0.008);
+  EXPECT_EQ(sizer.size(), 32);
+  sizer.Finished(32, 0.032);
+  EXPECT_EQ(sizer.size(), 100);
+  sizer.Finished(100, 0.1);
+  EXPECT_EQ(sizer.size(), 100);
+  sizer.Finished(100, 1e-6);
+  sizer.Finished(400, 4e-6);
+  EXPECT_EQ(sizer.size(), 512);
+  // A block that took no measurable time changes nothing; slow runs bring
+  // the block down to one run per thread at once.
+  sizer.Finished(512, 0.0);
+  EXPECT_EQ(sizer.size(), 512);
+  sizer.Finished(512, 51.2);
+  EXPECT_EQ(sizer.size(), 2);
+  EXPECT_EQ(BlockSizer(0).size(), 1);
+}
+
 // A body whose runs change their engine and fail at chosen positions.
 LoopBody CountingBody(std::vector<std::int64_t> failing) {
   LoopBody body;
