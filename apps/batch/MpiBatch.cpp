@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <mpi.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -74,6 +75,15 @@ bool Replots(int argc, char** argv) {
   return false;
 }
 
+// The cores this process may run on; mpirun binds each rank to one core
+// unless told otherwise.
+int CoresAllowed() {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (::sched_getaffinity(0, sizeof allowed, &allowed) != 0) return 0;
+  return CPU_COUNT(&allowed);
+}
+
 // All ranks agree on the seed that rank 0 draws.
 std::uint64_t AgreeOnSeed(int rank) {
   std::uint64_t seed = rank == 0 ? DrawSeed() : 0;
@@ -89,6 +99,14 @@ std::uint64_t AgreeOnSeed(int rank) {
 int RunRankZero(int argc, char** argv, MpiLoopExecutor& executor) {
   BatchHooks hooks;
   hooks.beforeStart = [&executor](Simulator& sim) {
+    if (const int cores = CoresAllowed();
+        cores > 0 && sim.threads > cores && !sim.runMode.SingleRun) {
+      std::fprintf(stderr,
+                   "recmod-batch: note: %d threads per rank, but rank 0 may use only %d "
+                   "core(s); start mpirun with --bind-to none (or --map-by slot:PE=%d), or "
+                   "give --threads %d\n",
+                   sim.threads, cores, sim.threads, cores);
+    }
     executor.SetThreads(sim.threads);
     executor.SetStopFlag(&sim.stopRequested);
     // Lines reach the disk block by block, so that a job ended from outside
