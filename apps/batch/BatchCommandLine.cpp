@@ -7,6 +7,7 @@
 #include <thread>
 #include <tuple>
 
+#include "BatchPictures.hpp"
 #include "ui/FieldCatalogue.hpp"
 
 namespace recmod::batch {
@@ -41,12 +42,20 @@ constexpr const char* kExamples =
     "      those of one process with the same seed\n"
     "  recmod-batch --demes 4 --diffusion 0.2 --txt 17=1000 --fields\n"
     "      show every field after validation, without running\n"
+    "  recmod-batch --plot plot.png\n"
+    "      one run and its plot, the window's stacked curves (.svg for a drawing)\n"
+    "  recmod-batch --mode loop-sk --maxgen 1000 --plot sweep.png\n"
+    "      the loop over S and K and its heat map of the final R+ frequency\n"
+    "  recmod-batch --replot /tmp/out --plot sweep.svg\n"
+    "      the picture of the sweep already in /tmp/out, without running\n"
     "\n"
     "A negative number that starts with a point needs the = form: --S=-.5\n"
     "\n"
     "Exit status: 0 done; 1 start refused (the message on stderr); 2 usage error;\n"
     "3 run-time error (the report files keep the lines written before it);\n"
-    "130 or 143 stopped by SIGINT or SIGTERM after a generation (files closed, lines complete).";
+    "130 or 143 stopped by SIGINT or SIGTERM after a generation (files closed, lines complete).\n"
+    "With --plot, 3 also when the picture cannot be written; with --replot, 3 when a report\n"
+    "file cannot be read or is not in the report format (the message names file and line).";
 
 constexpr const char* kCheckBoxNames =
     "RecombForR, TotalStochasticity, GeneticDrift, InterdemicDiffusion, InversionOfS, "
@@ -250,6 +259,20 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "(from 0) of the whole; its runs are seeded (and S handed on) as there, so that "
                  "parts started with the same --seed give the lines of the whole sweep")
       ->type_name("P");
+  std::string plotText;
+  app.add_option("--plot", plotText,
+                 "write a picture when the start has finished: in modes 0 and 1 the plot of "
+                 "the run (the window's stacked curves), in mode 2 a heat map of the final R+ "
+                 "frequency over S and K, in mode 3 its mean against Log10(N); PNG or SVG by "
+                 "the name's ending (needs a build with Qt, no display)")
+      ->type_name("FILE.png|FILE.svg");
+  std::string replotText;
+  app.add_option("--replot", replotText,
+                 "run nothing: draw the picture of the loop whose ReportFile2.txt (and "
+                 "ReportFile3.txt) are in DIR into the file of --plot (default DIR/sweep.png); "
+                 "--R gives the start frequency of R+ that the colours are centred on "
+                 "(default .5)")
+      ->type_name("DIR");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
   bool quiet = false;
@@ -280,6 +303,16 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   if (app.count("--first-position") > 0) {
     if (request.mode != 3) throw UsageError("--first-position: only mode 3 (loop-log10n) has it");
     request.firstPosition = ParseFirstPosition(firstPositionText);
+  }
+  if (app.count("--replot") > 0) {
+    if (listFields) throw UsageError("--replot draws report files; it does not go with --fields");
+    request.replotDirectory = replotText;
+  }
+  if (app.count("--plot") > 0) {
+    CheckPictureFile(plotText, "--plot");
+    request.plotFile = plotText;
+  } else if (request.replotDirectory) {
+    CheckPictureFile(DefaultSweepPictureFile(replotText), "--replot");
   }
   for (const auto& [name, text, range] : {std::tuple{"--s-range", &sRangeText, &request.sRange},
                                           std::tuple{"--k-range", &kRangeText, &request.kRange}}) {

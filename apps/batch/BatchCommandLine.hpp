@@ -64,6 +64,12 @@ struct BatchRequest {
   // Mode 3: the position of the first run within a larger sweep split over
   // several starts, so that each part seeds its runs as the whole would.
   std::int64_t firstPosition = 0;
+  // A picture to write (PNG or SVG by its name): the plot of a single run, or
+  // the picture of a loop's sweep, after a finished start or for --replot.
+  std::optional<std::string> plotFile;
+  // Draw the sweep whose report files are in this directory instead of
+  // starting.
+  std::optional<std::string> replotDirectory;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <random>
 
 #include "BatchFrontEnd.hpp"
+#include "BatchPictures.hpp"
 #include "BatchSignals.hpp"
 #include "control/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
@@ -220,6 +222,7 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
   try {
     ApplyRequest(sim, request, notices);
     PrintNotices(notices, request.quiet);
+    if (request.replotDirectory) return ReplotSweep(request, sim);
 
     const ControlSnapshot beforeValidation = TakeSnapshot(sim.controls);
     if (request.listFields) {
@@ -242,6 +245,9 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         std::fprintf(stderr, "seed: %llu\n", static_cast<unsigned long long>(*sim.seed));
       }
     };
+
+    std::optional<PlotExport> plotExport;
+    if (request.plotFile) plotExport.emplace(*request.plotFile, sim);
 
     StopOnSignals signals(sim.stopRequested);
     StopForwardingFrontEnd forwarding(frontEnd, signals);
@@ -284,6 +290,15 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         break;
     }
     if (!request.quiet) ReportWhereFilesWent(sim);
+    if (plotExport) {
+      try {
+        const std::string note = plotExport->Write(sim);
+        if (!request.quiet && !note.empty()) std::printf("%s\n", note.c_str());
+      } catch (const std::exception& error) {
+        std::fprintf(stderr, "recmod-batch: --plot: %s\n", error.what());
+        return kExitRuntimeError;
+      }
+    }
     return kExitSuccess;
   } catch (const UsageError& error) {
     PrintNotices(notices, request.quiet);

@@ -17,6 +17,7 @@
 #include "TextBox.hpp"
 #include "WindowLayout.hpp"
 #include "control/ExperimentDriver.hpp"
+#include "ui/FinishedSweep.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/WindowLogic.hpp"
@@ -452,15 +453,25 @@ void MainWindow::BeginStart() {
   SetInputsLocked(true);
   start_->setText(QStringLiteral("Stop"));
   liveTimer_.start();
+  pictBox_->SetSweepPicture(std::nullopt);
   worker_ = std::thread([this] {
     std::string error;
+    std::optional<SweepPicture> sweep;
     try {
-      Start_Click(sim_);
+      // A loop's picture box ends empty; its sweep is read back from the
+      // report files it has just written, for the picture that the box's
+      // context menu offers.
+      if (Start_Click(sim_) == StartOutcome::Finished) sweep = ReadFinishedSweep(sim_);
     } catch (const std::exception& e) {
       error = e.what();
     }
     QMetaObject::invokeMethod(
-        this, [this, error] { OnStartFinished(error); }, Qt::QueuedConnection);
+        this,
+        [this, error, sweep = std::move(sweep)]() mutable {
+          pictBox_->SetSweepPicture(std::move(sweep));
+          OnStartFinished(error);
+        },
+        Qt::QueuedConnection);
   });
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/PlotRendering.hpp"
+#include "render/SweepRendering.hpp"
 
 namespace recmod {
 
@@ -17,6 +18,9 @@ namespace {
 // has gone on for kPublishInterval since the last hand-over.
 constexpr std::size_t kChunkSize = 4096;
 constexpr auto kPublishInterval = std::chrono::milliseconds(8);
+
+const QString kSavePlotEntry = QStringLiteral("Save plot as…");
+const QString kSaveSweepEntry = QStringLiteral("Save sweep picture…");
 }  // namespace
 
 PictureBox::PictureBox(QWidget* parent)
@@ -110,10 +114,51 @@ void PictureBox::paintEvent(QPaintEvent* /*event*/) {
   painter.drawImage(rect(), image_);
 }
 
+void PictureBox::SetSweepPicture(std::optional<SweepPicture> picture) {
+  sweep_ = std::move(picture);
+}
+
+bool PictureBox::SaveSweepPicture(const QString& path, QString* error) const {
+  if (!sweep_) {
+    if (error != nullptr) *error = QStringLiteral("no sweep has finished");
+    return false;
+  }
+  return RenderSweepPicture(*sweep_, path, error);
+}
+
+QStringList PictureBox::ContextMenuEntries() const {
+  QStringList entries{kSavePlotEntry};
+  if (sweep_) entries << kSaveSweepEntry;
+  return entries;
+}
+
 void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  QAction* save = menu.addAction(QStringLiteral("Save plot as…"));
-  if (menu.exec(event->globalPos()) == save) AskAndSave();
+  QAction* save = menu.addAction(kSavePlotEntry);
+  // After a loop the box is empty; its sweep can still be seen as a picture.
+  QAction* saveSweep = sweep_ ? menu.addAction(kSaveSweepEntry) : nullptr;
+  QAction* chosen = menu.exec(event->globalPos());
+  if (chosen == nullptr) return;
+  if (chosen == save) AskAndSave();
+  if (chosen == saveSweep) AskAndSaveSweep();
+}
+
+void PictureBox::AskAndSaveSweep() {
+  QString filter;
+  QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save sweep picture"), QStringLiteral("sweep.png"),
+      QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) {
+    path +=
+        filter.contains(QStringLiteral("svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
+  }
+  QString error;
+  if (!SaveSweepPicture(path, &error)) {
+    QMessageBox::warning(
+        this, QStringLiteral("recmod"),
+        QStringLiteral("The sweep picture could not be saved to %1: %2").arg(path, error));
+  }
 }
 
 void PictureBox::AskAndSave() {

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "output/RecordedPlot.hpp"
+#include "output/SweepReports.hpp"
 
 namespace recmod {
 
@@ -53,6 +56,15 @@ class PictureBox : public QWidget, public PlotSurface {
   // Writes the handed-over plot as PNG or SVG (by the name's ending).
   bool SavePlot(const QString& path, QString* error = nullptr) const;
 
+  // The sweep that the last start of a loop mode wrote, which the context
+  // menu offers to save as a picture; nothing after other starts.
+  void SetSweepPicture(std::optional<SweepPicture> picture);
+  bool HasSweepPicture() const { return sweep_.has_value(); }
+  // Writes the sweep's picture as PNG or SVG (by the name's ending).
+  bool SaveSweepPicture(const QString& path, QString* error = nullptr) const;
+  // The context menu's entries, as the menu shows them.
+  QStringList ContextMenuEntries() const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -69,6 +81,7 @@ class PictureBox : public QWidget, public PlotSurface {
   void PublishIfDue();
   void StartChunk();
   void AskAndSave();
+  void AskAndSaveSweep();
 
   const float width_;
   const float height_;
@@ -86,6 +99,7 @@ class PictureBox : public QWidget, public PlotSurface {
   QImage image_;
   std::size_t presentedChunks_ = 0;
   std::uint64_t presentedClears_ = 0;
+  std::optional<SweepPicture> sweep_;
 };
 
 }  // namespace recmod

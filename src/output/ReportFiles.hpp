@@ -65,6 +65,7 @@ class ReportFiles {
   // and put it nowhere. For a process that computes runs for another which
   // writes the files.
   void DiscardEverything() { discarding_ = true; }
+  bool discarding() const { return discarding_; }
 
   // Deletes an existing file of that name, then creates it empty.
   void Open(int n, const std::string& saveDirectory);

@@ -1,0 +1,179 @@
+// recmod-batch --plot and --replot as a user runs them: the plot of a single
+// run, the pictures of both loops, the same picture again from the report
+// files alone, and the command lines and files it refuses.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QSvgRenderer>
+#include <filesystem>
+
+#include "PictureChecks.hpp"
+#include "output/SweepReports.hpp"
+#include "render/SweepRendering.hpp"
+
+namespace recmod {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::PictureDirectory;
+using testing::RunRecmodBatch;
+using testing::SvgTexts;
+using testing::WriteText;
+
+const QColor kRed(192, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+QImage Load(const std::string& path) {
+  return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(BatchPlot, ASingleRunGivesThePictureBoxPlotWithRedCurvesBelowBlue) {
+  PictureDirectory dir;
+  const auto outcome = RunRecmodBatch(dir.path(), {"--plot", "plot.png"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("plot written to plot.png"), std::string::npos) << outcome.out;
+  EXPECT_TRUE(fs::exists(dir / "ReportFile1.txt"));
+  const QImage image = Load(dir / "plot.png");
+  ASSERT_EQ(image.size(), QSize(611, 301));
+  int columnsWithBoth = 0;
+  for (int x = 5; x < 611; x += 25) {
+    int lowestBlue = -1;
+    int highestRed = 301;
+    for (int y = 0; y < 301; ++y) {
+      if (image.pixelColor(x, y) == kBlue) lowestBlue = std::max(lowestBlue, y);
+      if (image.pixelColor(x, y) == kRed) highestRed = std::min(highestRed, y);
+    }
+    if (lowestBlue < 0 || highestRed == 301) continue;
+    ++columnsWithBoth;
+    EXPECT_GE(highestRed, lowestBlue - 1) << "column " << x;
+    // The total (top curve, blue) on the top row.
+    EXPECT_EQ(image.pixelColor(x, 0), kBlue) << "column " << x;
+  }
+  EXPECT_GT(columnsWithBoth, 20);
+
+  // The same plot as a drawing.
+  const auto svg = RunRecmodBatch(dir.path(), {"--quiet", "--plot", "plot.svg"});
+  ASSERT_EQ(svg.status, 0) << svg.err;
+  EXPECT_TRUE(svg.out.empty());
+  QSvgRenderer renderer(QString::fromStdString(dir / "plot.svg"));
+  EXPECT_TRUE(renderer.isValid());
+  EXPECT_EQ(renderer.viewBox(), QRect(0, 0, 611, 301));
+}
+
+// The loop over S and K on a small grid: its heat map, then the same picture
+// drawn from its report files by --replot, and by the rendering itself.
+TEST(BatchPlot, TheSKLoopPictureIsTheSameFromTheStartAndFromItsReportFiles) {
+  PictureDirectory dir;
+  const auto outcome =
+      RunRecmodBatch(dir.path(), {"--mode", "loop-sk", "--s-range", "0.05:0.2:0.05", "--k-range",
+                                  "0.9:1.1:0.05", "--maxgen", "200", "--plot", "sweep.png"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("picture of the loop over S and K written to sweep.png"),
+            std::string::npos)
+      << outcome.out;
+  const QImage fromStart = Load(dir / "sweep.png");
+  ASSERT_EQ(fromStart.size(), QSize(760, 560));
+
+  const auto replot = RunRecmodBatch(dir.path(), {"--replot", ".", "--plot", "again.png"});
+  ASSERT_EQ(replot.status, 0) << replot.err;
+  EXPECT_EQ(Load(dir / "again.png"), fromStart);
+
+  const SweepResults results = ReadSweepReports(dir.path().string());
+  EXPECT_EQ(RenderSweepImage({results, 0.5}), fromStart);
+  const SkSweep& grid = std::get<SkSweep>(results);
+  ASSERT_EQ(grid.columns.size(), 4U);
+  ASSERT_EQ(grid.RowValues().size(), 5U);
+
+  // Every cell in the colour of its run: red where R+ rose, blue where it fell.
+  const HeatMapLayout layout = LayoutHeatMap(grid);
+  int red = 0;
+  int blue = 0;
+  for (int column = 0; column < layout.columns; ++column) {
+    for (int row = 0; row < layout.rows; ++row) {
+      const double result =
+          grid.columns[static_cast<std::size_t>(column)].results[static_cast<std::size_t>(row)];
+      const QColor c = fromStart.pixelColor(layout.Cell(column, row).center().toPoint());
+      if (result > 0.55) {
+        EXPECT_GT(c.red(), c.blue()) << column << "," << row;
+        ++red;
+      } else if (result < 0.45) {
+        EXPECT_GT(c.blue(), c.red()) << column << "," << row;
+        ++blue;
+      }
+    }
+  }
+  // With K below 1 recombination wins, above 1 it loses.
+  EXPECT_GT(red, 0);
+  EXPECT_GT(blue, 0);
+
+  // Centred on another start frequency, the colours change with it.
+  const auto centred = RunRecmodBatch(dir.path(), {"--replot", ".", "--R", ".3"});
+  ASSERT_EQ(centred.status, 0) << centred.err;
+  EXPECT_EQ(Load(dir / "sweep.png"), RenderSweepImage({results, 0.3}));
+}
+
+TEST(BatchPlot, TheLog10NLoopPictureIsADrawingWithItsAxisTitles) {
+  PictureDirectory dir;
+  const auto outcome = RunRecmodBatch(
+      dir.path(), {"--mode", "loop-log10n", "--log10n-from", "1", "--log10n-to", "2",
+                   "--iterations", "5", "--maxgen", "50", "--seed", "1", "--plot", "n.svg"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  bool wellFormed = false;
+  const QStringList texts = SvgTexts(QString::fromStdString(dir / "n.svg"), &wellFormed);
+  EXPECT_TRUE(wellFormed);
+  EXPECT_TRUE(texts.contains(QStringLiteral("Log10(N)")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("R+ frequency")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("1.5")));  // a tick in the number format
+
+  // Drawn again from the report files, as PNG.
+  const auto replot = RunRecmodBatch(dir.path(), {"--quiet", "--replot", dir.path().string()});
+  ASSERT_EQ(replot.status, 0) << replot.err;
+  const SweepResults results = ReadSweepReports(dir.path().string());
+  EXPECT_EQ(std::get<Log10NSweep>(results).points.size(), 3U);
+  EXPECT_EQ(Load(dir / "sweep.png"), RenderSweepImage({results, 0.5}));
+}
+
+TEST(BatchReplot, AFileNotInTheReportFormatIsRefusedWithItsLine) {
+  PictureDirectory dir;
+  WriteText(dir.path() / "ReportFile2.txt", "K\tu= 1E-05 s= .01\r\n .8\t .5\r\n .81\t.5\r\n \r\n");
+  const auto outcome = RunRecmodBatch(dir.path(), {"--replot", "."});
+  EXPECT_EQ(outcome.status, 3);
+  EXPECT_NE(outcome.err.find("ReportFile2.txt, line 3: the result \".5\" is not a number in the "
+                             "report format"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(dir / "sweep.png"));
+
+  // A loop over Log10(N) whose summary names a size without results.
+  WriteText(dir.path() / "ReportFile2.txt", "N = 1\r\n .5\r\n .5\r\n \r\n");
+  WriteText(dir.path() / "ReportFile3.txt", "N\tMean\tS.D.\r\n 1\t .5\t 0\r\n 3\t .5\t 0\r\n");
+  const auto summary = RunRecmodBatch(dir.path(), {"--replot", "."});
+  EXPECT_EQ(summary.status, 3);
+  EXPECT_NE(summary.err.find("ReportFile3.txt, line 3: N = 3 has no finished block"),
+            std::string::npos)
+      << summary.err;
+
+  // No report files at all.
+  PictureDirectory empty;
+  const auto missing = RunRecmodBatch(empty.path(), {"--replot", "."});
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_NE(missing.err.find("ReportFile2.txt: cannot be read"), std::string::npos) << missing.err;
+}
+
+TEST(BatchPlot, PictureNamesAreCheckedBeforeAnythingRuns) {
+  PictureDirectory dir;
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--plot", "plot.gif"},
+                                                    {"--plot", "plot"},
+                                                    {"--plot", "missing/plot.png"},
+                                                    {"--replot", ".", "--plot", "sweep.jpg"},
+                                                    {"--replot", ".", "--fields"},
+                                                    {"--replot", "missing"}}) {
+    const auto outcome = RunRecmodBatch(dir.path(), arguments);
+    EXPECT_EQ(outcome.status, 2) << arguments[1] << ": " << outcome.err;
+    EXPECT_FALSE(outcome.err.empty());
+  }
+  EXPECT_TRUE(fs::is_empty(dir.path())) << "nothing ran, nothing was written";
+}
+
+}  // namespace
+}  // namespace recmod
