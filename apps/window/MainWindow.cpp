@@ -11,6 +11,7 @@
 #include <QThread>
 #include <chrono>
 #include <future>
+#include <string_view>
 
 #include "OptionButton.hpp"
 #include "PictureBox.hpp"
@@ -185,6 +186,14 @@ void MainWindow::CreateControls() {
       }
       case ControlKind::CheckBox: {
         auto* box = new QCheckBox(text, this);
+        if (std::string_view(spec.name) == "ExactSampling") {
+          exactSampling_ = box;
+          connect(box, &QCheckBox::clicked, this, [this](bool ticked) {
+            if (syncDepth_ == 0) sim_.controls.ExactSampling = ticked ? 1 : 0;
+          });
+          widget = box;
+          break;
+        }
         CheckBox which{};
         CheckBoxFromName(spec.name, which);
         checkBoxes_[static_cast<std::size_t>(which)] = box;
@@ -297,6 +306,7 @@ void MainWindow::FitCaptionFonts() {
   std::vector<QWidget*> captions;
   for (auto& [index, label] : labl_) captions.push_back(label);
   for (QCheckBox* box : checkBoxes_) captions.push_back(box);
+  captions.push_back(exactSampling_);
   for (OptionButton* option : options_) captions.push_back(option);
   for (QPushButton* button : {start_, endProgram_, toggleAllelesNumber_})
     captions.push_back(button);
@@ -382,6 +392,8 @@ void MainWindow::ShowControls() {
     box->setChecked(controls.Ticked(which));
     box->setEnabled(controls.CheckEnabled(which));
   }
+  exactSampling_->setChecked(controls.ExactSampling != 0);
+  exactSampling_->setEnabled(true);
   if (controls.Option1Selected >= 0 && controls.Option1Selected < 4) {
     options_[static_cast<std::size_t>(controls.Option1Selected)]->setChecked(true);
   }
@@ -524,6 +536,7 @@ void MainWindow::SetInputsLocked(bool locked) {
   for (QCheckBox* box : checkBoxes_) {
     if (locked) box->setEnabled(false);
   }
+  if (locked) exactSampling_->setEnabled(false);
   for (OptionButton* option : options_) option->setEnabled(!locked);
   toggleAllelesNumber_->setEnabled(!locked);
   if (!locked) ShowControls();

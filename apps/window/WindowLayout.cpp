@@ -57,6 +57,9 @@ constexpr std::array kControls = std::to_array<ControlSpec>({
     {K::CheckBox, "TotalStochasticity", -1, "Total stochasticity", {120, 5100, 1815, 195}},
     {K::CheckBox, "RecombForR", -1, "Recombination for R+", {120, 5400, 2055, 255}},
     {K::CheckBox, "GeneticDrift", -1, "Genetic drift", {120, 5775, 1695, 255}},
+    // Beyond the fixed layout: multinomial drift, in a free space under the
+    // linkage-disequilibrium box.
+    {K::CheckBox, "ExactSampling", -1, "Exact sampling", {4200, 5800, 2100, 255}},
 
     // Linkage-disequilibrium entry.
     {K::CheckBox,
@@ -164,27 +167,28 @@ constexpr std::array kControls = std::to_array<ControlSpec>({
 });
 
 constexpr std::array kKeyboardOrder = std::to_array<const char*>({
-    "txt_1",        "txt_2",
-    "txt_3",        "txt_4",
-    "txt_5",        "txt_17",
-    "EndProgram_0", "Start",
-    "txt_37",       "txt_7",
-    "txt_8",        "txt_30",
-    "txt_38",       "txt_39",
-    "txt_40",       "txt_9",
-    "Option1_0",    "Option1_1",
-    "Option1_2",    "Option1_3",
-    "txt_10",       "TotalStochasticity",
-    "GeneticDrift", "InterdemicDiffusion",
-    "InversionOfS", "txt_11",
-    "txt_12",       "LinkageDisequilibrium",
-    "txt_13",       "txt_14",
-    "txt_15",       "txt_16",
-    "txt_22",       "txt_21",
-    "txt_6",        "SinusoidalOption",
-    "txt_0",        "ToggleAllelesNumber",
-    "txt_18",       "txt_19",
-    "RecombForR",   "txt_20",
+    "txt_1",         "txt_2",
+    "txt_3",         "txt_4",
+    "txt_5",         "txt_17",
+    "EndProgram_0",  "Start",
+    "txt_37",        "txt_7",
+    "txt_8",         "txt_30",
+    "txt_38",        "txt_39",
+    "txt_40",        "txt_9",
+    "Option1_0",     "Option1_1",
+    "Option1_2",     "Option1_3",
+    "txt_10",        "TotalStochasticity",
+    "GeneticDrift",  "InterdemicDiffusion",
+    "InversionOfS",  "txt_11",
+    "txt_12",        "LinkageDisequilibrium",
+    "txt_13",        "txt_14",
+    "txt_15",        "txt_16",
+    "txt_22",        "txt_21",
+    "txt_6",         "SinusoidalOption",
+    "txt_0",         "ToggleAllelesNumber",
+    "txt_18",        "txt_19",
+    "RecombForR",    "txt_20",
+    "ExactSampling",
 });
 
 }  // namespace

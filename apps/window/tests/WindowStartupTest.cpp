@@ -223,17 +223,17 @@ class WindowStartupTest : public QObject {
   // changes nothing.
   void tabVisitsTheEnabledControlsInKeyboardOrder() {
     OpenWindow open;
-    const QStringList expected = {"txt_2",        "txt_3",
-                                  "txt_4",        "txt_5",
-                                  "txt_17",       "EndProgram_0",
-                                  "Start",        "txt_7",
-                                  "txt_30",       "Option1_0",
-                                  "txt_10",       "TotalStochasticity",
-                                  "GeneticDrift", "InterdemicDiffusion",
-                                  "InversionOfS", "LinkageDisequilibrium",
-                                  "txt_0",        "ToggleAllelesNumber",
-                                  "RecombForR",   "txt_20",
-                                  "txt_1"};
+    const QStringList expected = {"txt_2",         "txt_3",
+                                  "txt_4",         "txt_5",
+                                  "txt_17",        "EndProgram_0",
+                                  "Start",         "txt_7",
+                                  "txt_30",        "Option1_0",
+                                  "txt_10",        "TotalStochasticity",
+                                  "GeneticDrift",  "InterdemicDiffusion",
+                                  "InversionOfS",  "LinkageDisequilibrium",
+                                  "txt_0",         "ToggleAllelesNumber",
+                                  "RecombForR",    "txt_20",
+                                  "ExactSampling", "txt_1"};
     QStringList visited;
     for (int step = 0; step < expected.size(); ++step) {
       open.pressTab();
