@@ -4,6 +4,7 @@
 // job with the lines written before, complete and in order.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -98,6 +99,68 @@ TEST(MpiBatch, SingleRunsAndMessagesComeFromRankZeroAlone) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(Count(refused.err, "One or more value are needed!"), 1) << refused.err;
   EXPECT_EQ(refused.report2, "");
+}
+
+// Counts the files named `name` closed after writing in a directory.
+class WriteCounter {
+ public:
+  WriteCounter(const fs::path& directory, std::string name)
+      : fd_(::inotify_init1(IN_NONBLOCK)), name_(std::move(name)) {
+    ::inotify_add_watch(fd_, directory.c_str(), IN_CLOSE_WRITE);
+  }
+  ~WriteCounter() { ::close(fd_); }
+  int Count() {
+    alignas(inotify_event) char buffer[8192];
+    for (;;) {
+      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+      if (got <= 0) return count_;
+      for (ssize_t at = 0; at < got;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        if (event->len > 0 && name_ == event->name) ++count_;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+  }
+
+ private:
+  int fd_;
+  std::string name_;
+  int count_ = 0;
+};
+
+TEST(MpiBatch, RankZeroAloneDrawsThePictureOfTheSweep) {
+  const std::vector<std::string> sweep = {"--mode", "2",         "--maxgen",
+                                          "10",     "--s-range", "0.1:0.2:0.05",
+                                          "--plot", "sweep.svg", "--quiet"};
+  ScratchDirectory alone;
+  std::vector<std::string> command{RECMOD_BATCH_PATH};
+  command.insert(command.end(), sweep.begin(), sweep.end());
+  WriteCounter writesAlone(alone.path(), "sweep.svg");
+  const ProgramOutcome one = CollectFrom(alone.path(), LaunchIn(alone.path(), command, false));
+  if (one.status != 0 && one.err.find("unavailable") != std::string::npos) {
+    GTEST_SKIP() << "a build without pictures";
+  }
+  ASSERT_EQ(one.status, 0) << one.err;
+  // A picture written by another rank as well, from the results it never
+  // gathers, would not be the picture of one process.
+  ScratchDirectory spread;
+  WriteCounter writesSpread(spread.path(), "sweep.svg");
+  const ProgramOutcome ranks =
+      CollectFrom(spread.path(), LaunchIn(spread.path(), MpirunCommand(2, sweep), true));
+  EXPECT_EQ(ranks.status, 0) << ranks.err;
+  EXPECT_GT(writesAlone.Count(), 0);
+  EXPECT_EQ(writesSpread.Count(), writesAlone.Count()) << "written by one rank only";
+  EXPECT_EQ(ranks.report2, one.report2);
+  EXPECT_EQ(ReadAll(spread.path() / "sweep.svg"), ReadAll(alone.path() / "sweep.svg"));
+
+  // Drawing report files already written runs nothing on any rank.
+  WriteCounter redraws(spread.path(), "again.svg");
+  const ProgramOutcome redrawn = CollectFrom(
+      spread.path(),
+      LaunchIn(spread.path(), MpirunCommand(2, {"--replot", ".", "--plot", "again.svg"}), true));
+  EXPECT_EQ(redrawn.status, 0) << redrawn.err;
+  EXPECT_EQ(ReadAll(spread.path() / "again.svg"), ReadAll(alone.path() / "sweep.svg"));
+  EXPECT_EQ(redraws.Count(), writesAlone.Count());
 }
 
 // A population that loses its last haplotype to drift in some runs only: the
