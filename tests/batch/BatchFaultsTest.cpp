@@ -12,40 +12,20 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/ScratchMount.hpp"
+#include "support/TempDirectory.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class Scratch {
- public:
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "recmod-faults-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using recmod::testing::ReadFileBytes;
+using recmod::testing::TempDirectory;
 
 // One run of the program: started in `workDirectory`, its stdout and stderr
 // kept in a scratch directory of their own (the save directory may vanish).
@@ -95,11 +75,11 @@ class BatchProcess {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  std::string out() const { return ReadAll(out_); }
-  std::string err() const { return ReadAll(err_); }
+  std::string out() const { return ReadFileBytes(out_); }
+  std::string err() const { return ReadFileBytes(err_); }
 
  private:
-  Scratch streams_;
+  TempDirectory streams_;
   fs::path out_;
   fs::path err_;
   pid_t pid_ = -1;
@@ -119,7 +99,7 @@ bool WaitForFile(const fs::path& path, std::uintmax_t bytes = 0, std::chrono::se
 
 // The lines of a report file; fails the test on a partial last line.
 std::vector<std::string> CompleteLines(const fs::path& path) {
-  const std::string text = ReadAll(path);
+  const std::string text = ReadFileBytes(path);
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -178,7 +158,7 @@ TEST(BatchFaults, SigintAndSigtermStopALongStartAndCloseTheFilesWithCompleteLine
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments[1] + " " + strsignal(c.signal));
-    Scratch directory;
+    TempDirectory directory;
     BatchProcess batch(directory.path(), c.arguments);
     ASSERT_TRUE(WaitForFile(directory.path() / c.file));
     std::this_thread::sleep_for(300ms);  // some runs or generations done
@@ -212,7 +192,7 @@ TEST(BatchFaults, SigintAndSigtermStopALongStartAndCloseTheFilesWithCompleteLine
 TEST(BatchFaults, AFullDeviceIsARunTimeErrorAndKeepsTheLinesThatFit) {
   recmod::testing::ScratchMount device(32 * 1024);
   if (!device.mounted()) GTEST_SKIP() << "no tmpfs to fill: " << device.failure();
-  Scratch work;
+  TempDirectory work;
   BatchProcess batch(work.path(), {"--maxgen", "10000", "--dir", device.path().string()});
   EXPECT_EQ(batch.Wait(), 3);
   const std::string path = (device.path() / "ReportFile1.txt").string();
@@ -232,7 +212,7 @@ TEST(BatchFaults, AReadOnlySaveDirectoryAndAnUndeletableFileAreNamed) {
   if (!device.mounted()) GTEST_SKIP() << "no tmpfs: " << device.failure();
   { std::ofstream(device.path() / "ReportFile2.txt") << "K\tfrom an earlier start\r\n"; }
   ASSERT_TRUE(device.Remount(true));
-  Scratch work;
+  TempDirectory work;
 
   BatchProcess single(work.path(), {"--maxgen", "10", "--dir", device.path().string()});
   EXPECT_EQ(single.Wait(), 3);
@@ -247,12 +227,12 @@ TEST(BatchFaults, AReadOnlySaveDirectoryAndAnUndeletableFileAreNamed) {
   EXPECT_NE(loop.err().find((device.path() / "ReportFile2.txt").string() + ": cannot delete"),
             std::string::npos)
       << loop.err();
-  EXPECT_EQ(ReadAll(device.path() / "ReportFile2.txt"), "K\tfrom an earlier start\r\n");
+  EXPECT_EQ(ReadFileBytes(device.path() / "ReportFile2.txt"), "K\tfrom an earlier start\r\n");
   device.Remount(false);
 }
 
 TEST(BatchFaults, ASaveDirectoryRemovedDuringAStartIsARunTimeError) {
-  Scratch work;
+  TempDirectory work;
   const fs::path directory = work.path() / "out";
   fs::create_directory(directory);
   BatchProcess batch(work.path(), {"--mode", "1", "--demes", "20", "--maxgen", "10000", "--seed",

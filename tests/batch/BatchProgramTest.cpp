@@ -1,118 +1,35 @@
 // recmod-batch run as a user runs it: a fresh directory, a command line, and
 // then its exit status, its output and the report files it left.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/ProgramRun.hpp"
+#include "support/ReportLines.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "recmod-batch-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~ScratchDirectory() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Starts the program in `directory` with stdout and stderr sent to files;
-// returns its process id.
-pid_t Launch(const fs::path& directory, const std::vector<std::string>& arguments) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(directory.c_str()) != 0) ::_exit(126);
-    const int out = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    std::string program = RECMOD_BATCH_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  return pid;
-}
-
-Outcome Collect(const fs::path& directory, pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  Outcome outcome;
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = ReadAll(directory / ".stdout");
-  outcome.err = ReadAll(directory / ".stderr");
-  fs::remove(directory / ".stdout");
-  fs::remove(directory / ".stderr");
-  return outcome;
-}
-
-Outcome RunBatch(const fs::path& directory, const std::vector<std::string>& arguments) {
-  return Collect(directory, Launch(directory, arguments));
-}
-
-// The lines of a report file without their CR LF; a line without CR LF fails.
-std::vector<std::string> ReportLines(const fs::path& path) {
-  const std::string text = ReadAll(path);
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << "a line without CR LF in " << path;
-    if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    fields.push_back(line.substr(start, tab - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
+using recmod::testing::BatchCommand;
+using recmod::testing::CollectFrom;
+using recmod::testing::LaunchIn;
+using recmod::testing::ProgramOutcome;
+using recmod::testing::ReadFileBytes;
+using recmod::testing::ReportLines;
+using recmod::testing::RunBatchIn;
+using recmod::testing::SplitTabs;
+using recmod::testing::TempDirectory;
 
 std::vector<std::string> FilesIn(const fs::path& directory) {
   std::vector<std::string> names;
@@ -155,8 +72,8 @@ std::map<std::string, std::string> Listing(const std::string& out) {
 }
 
 TEST(BatchProgram, WithoutArgumentsOneRunAtTheStartUpValues) {
-  ScratchDirectory dir;
-  const Outcome outcome = RunBatch(dir.path(), {});
+  TempDirectory dir;
+  const ProgramOutcome outcome = RunBatchIn(dir.path(), {});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "ReportFile1.txt written to " + dir.path().string() + "\n");
   EXPECT_EQ(outcome.err, "");
@@ -168,15 +85,15 @@ TEST(BatchProgram, WithoutArgumentsOneRunAtTheStartUpValues) {
 }
 
 TEST(BatchProgram, SingleRunsWithAFinitePopulationAndWithThreeLoci) {
-  ScratchDirectory dir;
-  Outcome outcome =
-      RunBatch(dir.path(), {"--mode", "single-finite", "--log10n", "3", "--maxgen", "10"});
+  TempDirectory dir;
+  ProgramOutcome outcome =
+      RunBatchIn(dir.path(), {"--mode", "single-finite", "--log10n", "3", "--maxgen", "10"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   std::vector<std::string> lines = ReportLines(dir / "ReportFile1.txt");
   ASSERT_EQ(lines.size(), 11U);
   ExpectGenerationLines(lines, 8);
 
-  outcome = RunBatch(dir.path(), {"--loci", "3", "--c", "0.5", "--maxgen", "10"});
+  outcome = RunBatchIn(dir.path(), {"--loci", "3", "--c", "0.5", "--maxgen", "10"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   lines = ReportLines(dir / "ReportFile1.txt");
   ASSERT_EQ(lines.size(), 11U);
@@ -187,8 +104,8 @@ TEST(BatchProgram, SingleRunsWithAFinitePopulationAndWithThreeLoci) {
 }
 
 TEST(BatchProgram, LoopOverSKWrites20BlocksOf41Runs) {
-  ScratchDirectory dir;
-  const Outcome outcome = RunBatch(dir.path(), {"--mode", "loop-sk", "--maxgen", "10"});
+  TempDirectory dir;
+  const ProgramOutcome outcome = RunBatchIn(dir.path(), {"--mode", "loop-sk", "--maxgen", "10"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "ReportFile2.txt written to " + dir.path().string() + "\n");
   EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"ReportFile2.txt"});
@@ -219,9 +136,10 @@ TEST(BatchProgram, LoopOverSKWrites20BlocksOf41Runs) {
 }
 
 TEST(BatchProgram, LoopOverLog10NWritesBlocksAndStatistics) {
-  ScratchDirectory dir;
-  const Outcome outcome = RunBatch(dir.path(), {"--mode", "3", "--log10n-from", "1", "--log10n-to",
-                                                "2", "--iterations", "3", "--maxgen", "10"});
+  TempDirectory dir;
+  const ProgramOutcome outcome =
+      RunBatchIn(dir.path(), {"--mode", "3", "--log10n-from", "1", "--log10n-to", "2",
+                              "--iterations", "3", "--maxgen", "10"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out,
             "ReportFile2.txt and ReportFile3.txt written to " + dir.path().string() + "\n");
@@ -243,58 +161,58 @@ TEST(BatchProgram, LoopOverLog10NWritesBlocksAndStatistics) {
 }
 
 TEST(BatchProgram, RefusedStartsSayTheSystemsMessageAndTouchNoFile) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::string earlier = "kept\r\n";
   std::ofstream(dir / "ReportFile1.txt", std::ios::binary) << earlier;
   std::ofstream(dir / "ReportFile2.txt", std::ios::binary) << earlier;
 
-  Outcome outcome = RunBatch(dir.path(), {"--txt", "4="});
+  ProgramOutcome outcome = RunBatchIn(dir.path(), {"--txt", "4="});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "One or more value are needed!\n");
   EXPECT_EQ(outcome.out, "");
 
-  outcome = RunBatch(dir.path(), {"--mode", "3", "--iterations", " "});
+  outcome = RunBatchIn(dir.path(), {"--mode", "3", "--iterations", " "});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "One or more value are needed!\n");
 
-  outcome = RunBatch(dir.path(), {"--tick", "LinkageDisequilibrium", "--ab", "0.7", "--Ab", "0.1",
-                                  "--aB", "0.1", "--AB", "0.2"});
+  outcome = RunBatchIn(dir.path(), {"--tick", "LinkageDisequilibrium", "--ab", "0.7", "--Ab", "0.1",
+                                    "--aB", "0.1", "--AB", "0.2"});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "ab+Ab+aB+Ab frequencies <> 1!\n");
 
-  outcome = RunBatch(dir.path(), {"--tick", "InversionOfS", "--inversion-period", ""});
+  outcome = RunBatchIn(dir.path(), {"--tick", "InversionOfS", "--inversion-period", ""});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "An inversion period is needed!\n");
 
   EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"ReportFile1.txt", "ReportFile2.txt"}));
-  EXPECT_EQ(ReadAll(dir / "ReportFile1.txt"), earlier);
-  EXPECT_EQ(ReadAll(dir / "ReportFile2.txt"), earlier);
+  EXPECT_EQ(ReadFileBytes(dir / "ReportFile1.txt"), earlier);
+  EXPECT_EQ(ReadFileBytes(dir / "ReportFile2.txt"), earlier);
 }
 
 TEST(BatchProgram, RunTimeErrorsAreNamedAndKeepTheLinesWritten) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   // A finite population entirely of AB under a sinusoidal S near -1 with
   // strong epistasis: in generation 12 no haplotype keeps a positive share.
-  Outcome outcome = RunBatch(dir.path(), {"--mode",
-                                          "1",
-                                          "--log10n",
-                                          "1",
-                                          "--a",
-                                          "0",
-                                          "--b",
-                                          "0",
-                                          "--S",
-                                          "1",
-                                          "--K",
-                                          "1.4",
-                                          "--tick",
-                                          "InversionOfS",
-                                          "--tick",
-                                          "SinusoidalOption",
-                                          "--inversion-period",
-                                          "10",
-                                          "--seed",
-                                          "1"});
+  ProgramOutcome outcome = RunBatchIn(dir.path(), {"--mode",
+                                                   "1",
+                                                   "--log10n",
+                                                   "1",
+                                                   "--a",
+                                                   "0",
+                                                   "--b",
+                                                   "0",
+                                                   "--S",
+                                                   "1",
+                                                   "--K",
+                                                   "1.4",
+                                                   "--tick",
+                                                   "InversionOfS",
+                                                   "--tick",
+                                                   "SinusoidalOption",
+                                                   "--inversion-period",
+                                                   "10",
+                                                   "--seed",
+                                                   "1"});
   EXPECT_EQ(outcome.status, 3);
   EXPECT_NE(outcome.err.find("Empty deme"), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find("generation 12"), std::string::npos) << outcome.err;
@@ -306,21 +224,21 @@ TEST(BatchProgram, RunTimeErrorsAreNamedAndKeepTheLinesWritten) {
   // A directory in the place of the report file.
   fs::remove(dir / "ReportFile1.txt");
   fs::create_directory(dir / "ReportFile1.txt");
-  outcome = RunBatch(dir.path(), {"--maxgen", "10"});
+  outcome = RunBatchIn(dir.path(), {"--maxgen", "10"});
   EXPECT_EQ(outcome.status, 3);
   EXPECT_NE(outcome.err.find("File error"), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find((dir / "ReportFile1.txt").string()), std::string::npos);
 }
 
 TEST(BatchProgram, UsageErrorsExitWith2AndRunNothing) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::vector<std::vector<std::string>> commandLines = {
       {"--bogus"},      {"stray"},         {"--txt", "23=1"},  {"--txt", "x=1"},
       {"--txt", "5"},   {"--mode", "7"},   {"--mode", "loop"}, {"--loci", "4"},
       {"--seed", "-1"}, {"--seed", "12x"}, {"--tick", "Nope"}, {"--S"},
   };
   for (const auto& arguments : commandLines) {
-    const Outcome outcome = RunBatch(dir.path(), arguments);
+    const ProgramOutcome outcome = RunBatchIn(dir.path(), arguments);
     EXPECT_EQ(outcome.status, 2) << arguments[0] << ": " << outcome.err;
     EXPECT_NE(outcome.err, "") << arguments[0];
   }
@@ -343,25 +261,25 @@ TEST(BatchProgram, UsageErrorsExitWith2AndRunNothing) {
        "--tick LinkageDisequilibrium: the box is disabled with 3 loci"},
   };
   for (const Case& c : disabled) {
-    const Outcome outcome = RunBatch(dir.path(), c.arguments);
+    const ProgramOutcome outcome = RunBatchIn(dir.path(), c.arguments);
     EXPECT_EQ(outcome.status, 2) << c.message;
     EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
   }
   // In the order of a person's actions they are fine.
-  EXPECT_EQ(RunBatch(dir.path(), {"--demes", "3", "--diffusion", "0.5", "--fields"}).status, 0);
+  EXPECT_EQ(RunBatchIn(dir.path(), {"--demes", "3", "--diffusion", "0.5", "--fields"}).status, 0);
   EXPECT_EQ(
-      RunBatch(dir.path(), {"--tick", "InversionOfS", "--tick", "SinusoidalOption", "--fields"})
+      RunBatchIn(dir.path(), {"--tick", "InversionOfS", "--tick", "SinusoidalOption", "--fields"})
           .status,
       0);
   EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
 
 TEST(BatchProgram, FieldsShowWhatTheValidationMade) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   auto fields = [&](const std::vector<std::string>& arguments, std::string* err = nullptr) {
     std::vector<std::string> withListing = arguments;
     withListing.push_back("--fields");
-    const Outcome outcome = RunBatch(dir.path(), withListing);
+    const ProgramOutcome outcome = RunBatchIn(dir.path(), withListing);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     if (err != nullptr) *err = outcome.err;
     return Listing(outcome.out);
@@ -446,14 +364,14 @@ TEST(BatchProgram, FieldsShowWhatTheValidationMade) {
 }
 
 TEST(BatchProgram, SaveDirectoryWithOrWithoutTrailingSeparator) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   fs::create_directory(dir / "out");
-  Outcome outcome = RunBatch(dir.path(), {"--dir", "out\\", "--maxgen", "10"});
+  ProgramOutcome outcome = RunBatchIn(dir.path(), {"--dir", "out\\", "--maxgen", "10"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "ReportFile1.txt written to " + (dir / "out").string() + "\n");
   EXPECT_EQ(ReportLines(dir / "out" / "ReportFile1.txt").size(), 11U);
-  outcome = RunBatch(dir.path(), {"--dir", (dir / "out").string(), "--mode", "3", "--log10n-to",
-                                  "1.5", "--iterations", "2", "--maxgen", "10", "--quiet"});
+  outcome = RunBatchIn(dir.path(), {"--dir", (dir / "out").string(), "--mode", "3", "--log10n-to",
+                                    "1.5", "--iterations", "2", "--maxgen", "10", "--quiet"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "");
   EXPECT_EQ(outcome.err, "");
@@ -462,11 +380,11 @@ TEST(BatchProgram, SaveDirectoryWithOrWithoutTrailingSeparator) {
 }
 
 TEST(BatchProgram, SeedsMakeStartsRepeatable) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   auto report = [&](const std::vector<std::string>& arguments, const std::string& file) {
-    const Outcome outcome = RunBatch(dir.path(), arguments);
+    const ProgramOutcome outcome = RunBatchIn(dir.path(), arguments);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
-    return ReadAll(dir / file);
+    return ReadFileBytes(dir / file);
   };
   const std::vector<std::string> finite = {"--mode", "1", "--log10n", "2", "--maxgen", "60"};
   auto with = [](std::vector<std::string> arguments, const std::string& seed) {
@@ -482,43 +400,44 @@ TEST(BatchProgram, SeedsMakeStartsRepeatable) {
   const std::vector<std::string> loop = {"--mode",       "3", "--log10n-to", "2",
                                          "--iterations", "5", "--maxgen",    "30"};
   const std::string seeded = report(with(loop, "7"), "ReportFile2.txt");
-  const std::string seededStatistics = ReadAll(dir / "ReportFile3.txt");
+  const std::string seededStatistics = ReadFileBytes(dir / "ReportFile3.txt");
   EXPECT_EQ(seeded, report(with(loop, "7"), "ReportFile2.txt"));
-  EXPECT_EQ(seededStatistics, ReadAll(dir / "ReportFile3.txt"));
+  EXPECT_EQ(seededStatistics, ReadFileBytes(dir / "ReportFile3.txt"));
   // Without a seed every run of the loop is seeded from the time of day.
   EXPECT_NE(report(loop, "ReportFile2.txt"), report(loop, "ReportFile2.txt"));
   EXPECT_NE(report(loop, "ReportFile2.txt"), seeded);
 }
 
 TEST(BatchProgram, ProgressHelpAndVersion) {
-  ScratchDirectory dir;
-  Outcome outcome = RunBatch(dir.path(), {"--mode", "3", "--log10n-to", "2", "--iterations", "3",
-                                          "--maxgen", "10", "--progress"});
+  TempDirectory dir;
+  ProgramOutcome outcome = RunBatchIn(
+      dir.path(),
+      {"--mode", "3", "--log10n-to", "2", "--iterations", "3", "--maxgen", "10", "--progress"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_NE(outcome.err.find("run 9 of 9"), std::string::npos) << outcome.err;
 
-  outcome = RunBatch(dir.path(), {"--help"});
+  outcome = RunBatchIn(dir.path(), {"--help"});
   EXPECT_EQ(outcome.status, 0);
   for (const char* expected : {"Examples:", "--mode", "--txt", "--log10n-from", "--tick",
                                "--fields", "--seed", "--progress", "--quiet", "Exit status"}) {
     EXPECT_NE(outcome.out.find(expected), std::string::npos) << expected;
   }
-  outcome = RunBatch(dir.path(), {"--version"});
+  outcome = RunBatchIn(dir.path(), {"--version"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.out.rfind("recmod-batch ", 0), 0U) << outcome.out;
 }
 
 TEST(BatchProgram, AnInterruptStopsAfterAGenerationWithCompleteFiles) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   // 820 runs of 10000 generations: far longer than the test waits.
-  const pid_t pid = Launch(dir.path(), {"--mode", "2", "--maxgen", "10000"});
+  const pid_t pid = LaunchIn(dir.path(), BatchCommand({"--mode", "2", "--maxgen", "10000"}));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!fs::exists(dir / "ReportFile2.txt") && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   ::kill(pid, SIGINT);
-  const Outcome outcome = Collect(dir.path(), pid);
+  const ProgramOutcome outcome = CollectFrom(dir.path(), pid);
   EXPECT_EQ(outcome.status, 130) << outcome.err;
   EXPECT_NE(outcome.err.find("stopped"), std::string::npos) << outcome.err;
   const std::vector<std::string> lines = ReportLines(dir / "ReportFile2.txt");

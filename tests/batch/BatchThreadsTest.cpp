@@ -1,80 +1,22 @@
 // recmod-batch spreading its loops over threads: the same report files for
 // any --threads, a drawn seed that repeats the start, and custom sweeps of S
 // and K.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/ProgramRun.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class Scratch {
- public:
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "recmod-threads-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct Outcome {
-  int status = -1;
-  std::string err;
-  std::string report2;
-  std::string report3;
-};
-
-// Runs the program in a fresh directory and collects its exit status, its
-// stderr and the report files of the loops.
-Outcome RunProgram(std::vector<std::string> arguments) {
-  Scratch dir;
-  const fs::path errPath = dir.path() / ".stderr";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
-    ::dup2(::open("/dev/null", O_WRONLY), 1);
-    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    std::string program = RECMOD_BATCH_PATH;
-    std::vector<char*> argv{program.data()};
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  Outcome outcome;
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.err = ReadAll(errPath);
-  outcome.report2 = ReadAll(dir.path() / "ReportFile2.txt");
-  outcome.report3 = ReadAll(dir.path() / "ReportFile3.txt");
-  return outcome;
-}
+using recmod::testing::ProgramOutcome;
+using recmod::testing::RunBatchProcess;
 
 std::vector<std::string> With(std::vector<std::string> arguments,
                               const std::vector<std::string>& more) {
@@ -94,17 +36,17 @@ TEST(BatchThreads, ReportFilesDoNotDependOnTheNumberOfThreads) {
   };
   for (const auto& start : starts) {
     SCOPED_TRACE(start[1] + " " + start.back());
-    const Outcome one = RunProgram(With(start, {"--threads", "1", "--quiet"}));
+    const ProgramOutcome one = RunBatchProcess(With(start, {"--threads", "1", "--quiet"}));
     ASSERT_EQ(one.status, 0) << one.err;
     ASSERT_FALSE(one.report2.empty());
     for (const char* threads : {"2", "3"}) {
-      const Outcome many = RunProgram(With(start, {"--threads", threads, "--quiet"}));
+      const ProgramOutcome many = RunBatchProcess(With(start, {"--threads", threads, "--quiet"}));
       EXPECT_EQ(many.status, 0) << many.err;
       EXPECT_EQ(many.report2, one.report2) << threads << " threads";
       EXPECT_EQ(many.report3, one.report3) << threads << " threads";
     }
     // The default, all cores, too.
-    EXPECT_EQ(RunProgram(With(start, {"--quiet"})).report2, one.report2);
+    EXPECT_EQ(RunBatchProcess(With(start, {"--quiet"})).report2, one.report2);
   }
 }
 
@@ -135,12 +77,12 @@ TEST(BatchThreads, AnErrorInTheMiddleOfAParallelLoopLeavesTheLinesOfOneThread) {
                                              "10",
                                              "--seed",
                                              "2"};
-  const Outcome one = RunProgram(With(emptying, {"--threads", "1"}));
+  const ProgramOutcome one = RunBatchProcess(With(emptying, {"--threads", "1"}));
   ASSERT_EQ(one.status, 3) << one.err;
   EXPECT_NE(one.err.find("Empty deme"), std::string::npos) << one.err;
   EXPECT_EQ(std::count(one.report2.begin(), one.report2.end(), '\n'), 10);
   for (const char* threads : {"2", "3"}) {
-    const Outcome many = RunProgram(With(emptying, {"--threads", threads}));
+    const ProgramOutcome many = RunBatchProcess(With(emptying, {"--threads", threads}));
     EXPECT_EQ(many.status, 3);
     EXPECT_EQ(many.err, one.err);
     EXPECT_EQ(many.report2, one.report2);
@@ -151,38 +93,41 @@ TEST(BatchThreads, AnErrorInTheMiddleOfAParallelLoopLeavesTheLinesOfOneThread) {
 TEST(BatchThreads, ADrawnSeedIsShownAndRepeatsTheStart) {
   const std::vector<std::string> loop = {"--mode",       "3", "--log10n-to", "2",
                                          "--iterations", "6", "--maxgen",    "30"};
-  const Outcome first = RunProgram(loop);
+  const ProgramOutcome first = RunBatchProcess(loop);
   ASSERT_EQ(first.status, 0) << first.err;
   std::smatch match;
   ASSERT_TRUE(std::regex_search(first.err, match, std::regex("(^|\n)seed: ([0-9]+)\n")))
       << first.err;
   const std::string seed = match[2];
-  const Outcome again = RunProgram(With(loop, {"--seed", seed, "--threads", "1"}));
+  const ProgramOutcome again = RunBatchProcess(With(loop, {"--seed", seed, "--threads", "1"}));
   EXPECT_EQ(again.report2, first.report2);
   EXPECT_EQ(again.report3, first.report3);
   EXPECT_EQ(again.err.find("seed:"), std::string::npos) << "a given seed is not shown";
 
   // Another start draws another seed; --quiet draws one without showing it.
-  const Outcome second = RunProgram(loop);
+  const ProgramOutcome second = RunBatchProcess(loop);
   EXPECT_NE(second.report2, first.report2);
-  const Outcome quiet = RunProgram(With(loop, {"--quiet"}));
+  const ProgramOutcome quiet = RunBatchProcess(With(loop, {"--quiet"}));
   EXPECT_EQ(quiet.status, 0);
   EXPECT_EQ(quiet.err, "");
   // Single runs start from the generator's fixed state: nothing to show.
-  EXPECT_EQ(RunProgram({"--mode", "1", "--maxgen", "10"}).err.find("seed:"), std::string::npos);
+  EXPECT_EQ(RunBatchProcess({"--mode", "1", "--maxgen", "10"}).err.find("seed:"),
+            std::string::npos);
 }
 
 TEST(BatchThreads, CustomSweepsOfSAndK) {
   // The default ranges written out give the files of the window's loop.
-  const Outcome window = RunProgram({"--mode", "2", "--maxgen", "10", "--quiet"});
-  const Outcome defaults = RunProgram({"--mode", "2", "--maxgen", "10", "--quiet", "--s-range",
-                                       "0.01:0.2:0.01", "--k-range", "0.8:1.2:0.01"});
+  const ProgramOutcome window = RunBatchProcess({"--mode", "2", "--maxgen", "10", "--quiet"});
+  const ProgramOutcome defaults =
+      RunBatchProcess({"--mode", "2", "--maxgen", "10", "--quiet", "--s-range", "0.01:0.2:0.01",
+                       "--k-range", "0.8:1.2:0.01"});
   EXPECT_EQ(defaults.status, 0) << defaults.err;
   EXPECT_EQ(defaults.report2, window.report2);
 
   // Two values of S, three of K: blocks of a header, three runs and a blank.
-  const Outcome coarse = RunProgram({"--mode", "2", "--maxgen", "10", "--quiet", "--s-range",
-                                     "0.05:0.1:0.05", "--k-range", "1:1.2:0.1"});
+  const ProgramOutcome coarse =
+      RunBatchProcess({"--mode", "2", "--maxgen", "10", "--quiet", "--s-range", "0.05:0.1:0.05",
+                       "--k-range", "1:1.2:0.1"});
   ASSERT_EQ(coarse.status, 0) << coarse.err;
   std::vector<std::string> lines;
   std::istringstream text(coarse.report2);
@@ -222,14 +167,15 @@ TEST(BatchThreads, BadThreadsAndRangesAreUsageErrors) {
       {"--k-range", "0.8:1.2:0.1"},
   };
   for (const auto& arguments : bad) {
-    const Outcome outcome = RunProgram(arguments);
+    const ProgramOutcome outcome = RunBatchProcess(arguments);
     EXPECT_EQ(outcome.status, 2) << arguments.back() << ": " << outcome.err;
     EXPECT_NE(outcome.err, "") << arguments.back();
     EXPECT_EQ(outcome.report2, "") << "nothing was run";
   }
   // The extremes the fields admit are fine.
-  const Outcome edges = RunProgram({"--mode", "2", "--maxgen", "10", "--quiet", "--s-range",
-                                    "-0.99:1:1.99", "--k-range", "0.6:1.4:0.8"});
+  const ProgramOutcome edges =
+      RunBatchProcess({"--mode", "2", "--maxgen", "10", "--quiet", "--s-range", "-0.99:1:1.99",
+                       "--k-range", "0.6:1.4:0.8"});
   EXPECT_EQ(edges.status, 0) << edges.err;
 }
 

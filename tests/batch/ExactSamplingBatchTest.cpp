@@ -1,9 +1,6 @@
 // recmod-batch --sampling: the option as a user gives it, the report files
 // it leaves, and neutral drift under exact sampling against Wright-Fisher.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -13,93 +10,17 @@
 
 #include "support/DriftTheory.hpp"
 #include "support/NumberFormatCheck.hpp"
+#include "support/ProgramRun.hpp"
+#include "support/ReportLines.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class Scratch {
- public:
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "recmod-sampling-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::string text;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-      text.append(buffer, n);
-    std::fclose(file);
-  }
-  return text;
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs recmod-batch in `directory` (its report files go there).
-Outcome RunBatch(const fs::path& directory, const std::vector<std::string>& arguments) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(directory.c_str()) != 0) ::_exit(126);
-    ::dup2(::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-    ::dup2(::open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    std::vector<std::string> copies = arguments;
-    std::string program = RECMOD_BATCH_PATH;
-    std::vector<char*> argv{program.data()};
-    for (std::string& argument : copies) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  Outcome outcome;
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = ReadAll(directory / ".stdout");
-  outcome.err = ReadAll(directory / ".stderr");
-  fs::remove(directory / ".stdout");
-  fs::remove(directory / ".stderr");
-  return outcome;
-}
-
-std::vector<std::string> Lines(const fs::path& path) {
-  const std::string text = ReadAll(path);
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << "a line without CR LF in " << path;
-    if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    fields.push_back(line.substr(start, tab - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
+using recmod::testing::ProgramOutcome;
+using recmod::testing::ReportLines;
+using recmod::testing::RunBatchIn;
+using recmod::testing::SplitTabs;
+using recmod::testing::TempDirectory;
 
 const std::vector<std::string> kNeutral = {"--S", "0",     "--u", "1E-10",
                                            "--w", "1E-10", "--R", "0.3"};
@@ -111,19 +32,19 @@ std::vector<std::string> With(std::vector<std::string> arguments,
 }
 
 TEST(BatchSampling, OnlyDrawAndExactAreSchemesAndHelpNamesThem) {
-  Scratch dir;
-  const Outcome help = RunBatch(dir.path(), {"--help"});
+  TempDirectory dir;
+  const ProgramOutcome help = RunBatchIn(dir.path(), {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--sampling"), std::string::npos);
   EXPECT_NE(help.out.find("draw|exact"), std::string::npos);
 
   for (const char* bad : {"multinomial", "Exact", ""}) {
-    const Outcome outcome = RunBatch(dir.path(), {"--sampling", bad});
+    const ProgramOutcome outcome = RunBatchIn(dir.path(), {"--sampling", bad});
     EXPECT_EQ(outcome.status, 2) << bad;
     EXPECT_NE(outcome.err.find("--sampling"), std::string::npos) << outcome.err;
     EXPECT_FALSE(fs::exists(dir.path() / "ReportFile1.txt")) << bad;
   }
-  const Outcome draw = RunBatch(dir.path(), {"--sampling", "draw", "--quiet"});
+  const ProgramOutcome draw = RunBatchIn(dir.path(), {"--sampling", "draw", "--quiet"});
   EXPECT_EQ(draw.status, 0) << draw.err;
 }
 
@@ -132,12 +53,12 @@ TEST(BatchSampling, ASingleRunKeepsItsReportFormatAndDriftsInWholeIndividuals) {
   // count out of N = 100, so every generation's R+ field is a multiple of
   // 1/100; the default draw divides by the sum of two counts and is not.
   auto run = [&](const char* sampling) {
-    Scratch dir;
-    const Outcome outcome = RunBatch(
+    TempDirectory dir;
+    const ProgramOutcome outcome = RunBatchIn(
         dir.path(), With(kNeutral, {"--mode", "single-finite", "--log10n", "2", "--maxgen", "200",
                                     "--seed", "5", "--quiet", "--sampling", sampling}));
     EXPECT_EQ(outcome.status, 0) << outcome.err;
-    return Lines(dir.path() / "ReportFile1.txt");
+    return ReportLines(dir.path() / "ReportFile1.txt");
   };
   const std::vector<std::string> exact = run("exact");
   const std::vector<std::string> draw = run("draw");
@@ -149,7 +70,7 @@ TEST(BatchSampling, ASingleRunKeepsItsReportFormatAndDriftsInWholeIndividuals) {
   int wholeInDraw = 0;
   for (std::size_t g = 1; g <= 200; ++g) {
     for (const auto* lines : {&exact, &draw}) {
-      const std::vector<std::string> fields = Fields((*lines)[g]);
+      const std::vector<std::string> fields = SplitTabs((*lines)[g]);
       ASSERT_EQ(fields.size(), 9U) << (*lines)[g];
       EXPECT_EQ(fields[8], "");
       double previous = 0.0;
@@ -162,7 +83,7 @@ TEST(BatchSampling, ASingleRunKeepsItsReportFormatAndDriftsInWholeIndividuals) {
       EXPECT_NEAR(previous, 1.0, 1e-12);
     }
     auto isWhole = [](const std::string& line) {
-      const double sex = std::strtod(Fields(line)[3].c_str(), nullptr) * 100.0;
+      const double sex = std::strtod(SplitTabs(line)[3].c_str(), nullptr) * 100.0;
       return std::fabs(sex - std::round(sex)) < 1e-9;
     };
     wholeInExact += isWhole(exact[g]);
@@ -180,16 +101,16 @@ TEST(BatchSampling, ExactSamplingFixesANeutralModifierFromPointThreeInThirtyPerC
   // binomial standard errors.
   const int runs = 2000;
   const int generations = 600;
-  Scratch dir;
-  const Outcome outcome = RunBatch(
+  TempDirectory dir;
+  const ProgramOutcome outcome = RunBatchIn(
       dir.path(),
       With(kNeutral, {"--mode", "loop-log10n", "--log10n-from", "2", "--log10n-to", "2",
                       "--iterations", std::to_string(runs), "--maxgen", std::to_string(generations),
                       "--seed", "7", "--quiet", "--sampling", "exact"}));
   ASSERT_EQ(outcome.status, 0) << outcome.err;
 
-  const std::vector<std::string> report2 = Lines(dir.path() / "ReportFile2.txt");
-  const std::vector<std::string> report3 = Lines(dir.path() / "ReportFile3.txt");
+  const std::vector<std::string> report2 = ReportLines(dir.path() / "ReportFile2.txt");
+  const std::vector<std::string> report3 = ReportLines(dir.path() / "ReportFile3.txt");
   ASSERT_EQ(report2.size(), static_cast<std::size_t>(runs) + 2);
   EXPECT_EQ(report2.front(), "N = 2");
   EXPECT_EQ(report2.back(), " ");
@@ -201,7 +122,7 @@ TEST(BatchSampling, ExactSamplingFixesANeutralModifierFromPointThreeInThirtyPerC
   }
   ASSERT_EQ(report3.size(), 2U);
   EXPECT_EQ(report3[0], "N\tMean\tS.D.");
-  const std::vector<std::string> statistics = Fields(report3[1]);
+  const std::vector<std::string> statistics = SplitTabs(report3[1]);
   ASSERT_EQ(statistics.size(), 3U);
   EXPECT_TRUE(recmod::testing::IsNumberText(statistics[0], 7));
   EXPECT_TRUE(recmod::testing::IsNumberText(statistics[1]));

@@ -16,6 +16,9 @@
 #include "control/RunStatistics.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
+#include "support/ReportLines.hpp"
+#include "support/TempDirectory.hpp"
+#include "support/WindowDriving.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/WindowLogic.hpp"
@@ -25,56 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh directory for the report files of one test, removed afterwards.
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "recmod-driver-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~ScratchDirectory() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The lines of a report file, each without its CR LF; fails the test when a
-// line does not end with CR LF.
-std::vector<std::string> ReportLines(const fs::path& path) {
-  const std::string text = ReadAll(path);
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << "a line without CR LF in " << path;
-    if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    fields.push_back(line.substr(start, tab - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
+using testing::ReadFileBytes;
+using testing::ReportLines;
+using testing::SplitTabs;
+using testing::TempDirectory;
 
 // Remembers what the driver does to the picture box; runs a hook at every
 // line drawn (one per curve and generation from generation 2 on).
@@ -128,15 +85,9 @@ struct Window {
   explicit Window(const fs::path& directory, int mode = 0) : frontEnd(sim) {
     sim.plot = &plot;
     sim.frontEnd = &frontEnd;
-    Form_Load(sim);
-    sim.controls.Option1Selected = mode;
-    Option1_GotFocus(sim, mode);
-    Type(30, directory.string());
+    testing::StartWindow(sim, directory, mode);
   }
-  void Type(int index, const std::string& text) {
-    sim.controls.Text(index) = text;
-    txt_LostFocus(sim, index);
-  }
+  void Type(int index, const std::string& text) { testing::TypeInto(sim, index, text); }
   void Click(CheckBox box) { CheckBox_Click(sim, box); }
   Simulator sim;
   RecordingPlot plot;
@@ -181,7 +132,7 @@ TEST(LoopPositions, ValuesTheLoopsVisit) {
 }
 
 TEST(StartClick, SingleRunAtStartUpValuesWritesReportFile1AndKeepsThePlot) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   Window window(dir.path());
   window.sim.controls.Text(37) = "left over";
   ASSERT_EQ(Start_Click(window.sim), StartOutcome::Finished);
@@ -209,7 +160,7 @@ TEST(StartClick, SingleRunAtStartUpValuesWritesReportFile1AndKeepsThePlot) {
 }
 
 TEST(StartClick, RefusedStartsTouchNoFile) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   const std::string earlier = "from an earlier start\r\n";
   std::ofstream(dir / "ReportFile1.txt", std::ios::binary) << earlier;
 
@@ -235,13 +186,13 @@ TEST(StartClick, RefusedStartsTouchNoFile) {
     EXPECT_EQ(window.frontEnd.messages, std::vector<std::string>{kInversionPeriodNeededMessage});
     EXPECT_EQ(window.sim.controls.Text(37), " .05") << "output fields stay as they were";
   }
-  EXPECT_EQ(ReadAll(dir / "ReportFile1.txt"), earlier);
+  EXPECT_EQ(ReadFileBytes(dir / "ReportFile1.txt"), earlier);
   EXPECT_FALSE(fs::exists(dir / "ReportFile2.txt"));
   EXPECT_FALSE(fs::exists(dir / "ReportFile3.txt"));
 }
 
 TEST(StartClick, LoopOverSKWithInversionVisitsTheTwentyLoopValues) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   Window window(dir.path(), 2);
   window.Click(CheckBox::InversionOfS);
   window.Type(12, "10");
@@ -278,7 +229,7 @@ TEST(StartClick, LoopOverSKWithInversionVisitsTheTwentyLoopValues) {
 }
 
 TEST(StartClick, LoopOverLog10NWritesBlocksAndTheirStatistics) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   Window window(dir.path(), 3);
   window.Type(19, "2");
   window.Type(8, "4");
@@ -329,7 +280,7 @@ TEST(StartClick, LoopOverLog10NWritesBlocksAndTheirStatistics) {
 }
 
 TEST(StartClick, LoopOverLog10NIsRandomWithoutASeedAndRepeatableWithOne) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   auto results = [&](std::optional<std::uint64_t> seed) {
     Window window(dir.path(), 3);
     window.Type(18, "1.5");
@@ -338,7 +289,7 @@ TEST(StartClick, LoopOverLog10NIsRandomWithoutASeedAndRepeatableWithOne) {
     window.Type(17, "20");
     window.sim.seed = seed;
     EXPECT_EQ(Start_Click(window.sim), StartOutcome::Finished);
-    return ReadAll(dir / "ReportFile2.txt");
+    return ReadFileBytes(dir / "ReportFile2.txt");
   };
   EXPECT_EQ(results(5), results(5));
   EXPECT_NE(results(5), results(6));
@@ -359,7 +310,7 @@ TEST(StartClick, LoopOverLog10NIsRandomWithoutASeedAndRepeatableWithOne) {
 }
 
 TEST(StartClick, AStopAfterAGenerationLeavesCompleteLines) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   Window window(dir.path());
   // Eight lines a generation from generation 2 on: stop in generation 6.
   window.plot.onLine = [&](long long lines) {
@@ -377,7 +328,7 @@ TEST(StartClick, AStopAfterAGenerationLeavesCompleteLines) {
 }
 
 TEST(StartClick, ARunTimeErrorKeepsTheLinesWrittenBeforeIt) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   Window window(dir.path(), 3);
   window.Type(19, "2");
   window.Type(8, "3");

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "ProgramRun.hpp"
+#include "MpiRun.hpp"
 
 namespace recmod::testing {
 namespace {
@@ -132,7 +132,7 @@ TEST(MpiBatch, RankZeroAloneDrawsThePictureOfTheSweep) {
   const std::vector<std::string> sweep = {"--mode", "2",         "--maxgen",
                                           "10",     "--s-range", "0.1:0.2:0.05",
                                           "--plot", "sweep.svg", "--quiet"};
-  ScratchDirectory alone;
+  TempDirectory alone;
   std::vector<std::string> command{RECMOD_BATCH_PATH};
   command.insert(command.end(), sweep.begin(), sweep.end());
   WriteCounter writesAlone(alone.path(), "sweep.svg");
@@ -143,7 +143,7 @@ TEST(MpiBatch, RankZeroAloneDrawsThePictureOfTheSweep) {
   ASSERT_EQ(one.status, 0) << one.err;
   // A picture written by another rank as well, from the results it never
   // gathers, would not be the picture of one process.
-  ScratchDirectory spread;
+  TempDirectory spread;
   WriteCounter writesSpread(spread.path(), "sweep.svg");
   const ProgramOutcome ranks =
       CollectFrom(spread.path(), LaunchIn(spread.path(), MpirunCommand(2, sweep), true));
@@ -151,7 +151,7 @@ TEST(MpiBatch, RankZeroAloneDrawsThePictureOfTheSweep) {
   EXPECT_GT(writesAlone.Count(), 0);
   EXPECT_EQ(writesSpread.Count(), writesAlone.Count()) << "written by one rank only";
   EXPECT_EQ(ranks.report2, one.report2);
-  EXPECT_EQ(ReadAll(spread.path() / "sweep.svg"), ReadAll(alone.path() / "sweep.svg"));
+  EXPECT_EQ(ReadFileBytes(spread.path() / "sweep.svg"), ReadFileBytes(alone.path() / "sweep.svg"));
 
   // Drawing report files already written runs nothing on any rank.
   WriteCounter redraws(spread.path(), "again.svg");
@@ -159,7 +159,7 @@ TEST(MpiBatch, RankZeroAloneDrawsThePictureOfTheSweep) {
       spread.path(),
       LaunchIn(spread.path(), MpirunCommand(2, {"--replot", ".", "--plot", "again.svg"}), true));
   EXPECT_EQ(redrawn.status, 0) << redrawn.err;
-  EXPECT_EQ(ReadAll(spread.path() / "again.svg"), ReadAll(alone.path() / "sweep.svg"));
+  EXPECT_EQ(ReadFileBytes(spread.path() / "again.svg"), ReadFileBytes(alone.path() / "sweep.svg"));
   EXPECT_EQ(redraws.Count(), writesAlone.Count());
 }
 
@@ -222,7 +222,7 @@ pid_t FindRank(pid_t launcher, int rank) {
     pid_t parent = 0;
     stat >> pid >> command >> state >> parent;
     if (parent != launcher) continue;
-    const std::string environment = ReadAll(entry.path() / "environ");
+    const std::string environment = ReadFileBytes(entry.path() / "environ");
     std::size_t at = 0;
     for (std::size_t end; (end = environment.find('\0', at)) != std::string::npos; at = end + 1) {
       if (environment.compare(at, end - at, wanted) == 0) return std::stoi(name);
@@ -236,7 +236,7 @@ TEST(MpiBatch, AKilledRankEndsTheJobAndLeavesCompleteLines) {
   const std::vector<std::string> sweep = {
       "--mode", "3",   "--log10n-to", "3",  "--iterations", "200",       "--maxgen", "400",
       "--a",    "0.5", "--seed",      "11", "--quiet",      "--threads", "1"};
-  ScratchDirectory dir;
+  TempDirectory dir;
   // mpirun's usual second between SIGTERM and SIGKILL for rank 0.
   const pid_t launcher = LaunchIn(dir.path(), MpirunCommand(2, sweep), true, 1);
   pid_t victim = 0;
@@ -264,7 +264,7 @@ TEST(MpiBatch, AKilledRankEndsTheJobAndLeavesCompleteLines) {
 }
 
 TEST(MpiBatch, TheExecutorKeepsLoopOrderAcrossRanks) {
-  ScratchDirectory dir;
+  TempDirectory dir;
   std::vector<std::string> command = MpirunCommand(3, {});
   command.back() = RECMOD_MPI_LOOP_CHECK_PATH;  // in the place of recmod-batch
   const ProgramOutcome check = CollectFrom(dir.path(), LaunchIn(dir.path(), command, true));

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ProgramRun.hpp"
+#include "MpiRun.hpp"
 
 namespace recmod::testing {
 namespace {

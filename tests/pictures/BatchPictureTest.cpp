@@ -10,14 +10,16 @@
 #include "PictureChecks.hpp"
 #include "output/SweepReports.hpp"
 #include "render/SweepRendering.hpp"
+#include "support/ProgramRun.hpp"
+#include "support/TempDirectory.hpp"
 
 namespace recmod {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::PictureDirectory;
-using testing::RunRecmodBatch;
+using testing::RunBatchIn;
 using testing::SvgTexts;
+using testing::TempDirectory;
 using testing::WriteText;
 
 const QColor kRed(192, 0, 0);
@@ -28,8 +30,8 @@ QImage Load(const std::string& path) {
 }
 
 TEST(BatchPlot, ASingleRunGivesThePictureBoxPlotWithRedCurvesBelowBlue) {
-  PictureDirectory dir;
-  const auto outcome = RunRecmodBatch(dir.path(), {"--plot", "plot.png"});
+  TempDirectory dir;
+  const auto outcome = RunBatchIn(dir.path(), {"--plot", "plot.png"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_NE(outcome.out.find("plot written to plot.png"), std::string::npos) << outcome.out;
   EXPECT_TRUE(fs::exists(dir / "ReportFile1.txt"));
@@ -52,7 +54,7 @@ TEST(BatchPlot, ASingleRunGivesThePictureBoxPlotWithRedCurvesBelowBlue) {
   EXPECT_GT(columnsWithBoth, 20);
 
   // The same plot as a drawing.
-  const auto svg = RunRecmodBatch(dir.path(), {"--quiet", "--plot", "plot.svg"});
+  const auto svg = RunBatchIn(dir.path(), {"--quiet", "--plot", "plot.svg"});
   ASSERT_EQ(svg.status, 0) << svg.err;
   EXPECT_TRUE(svg.out.empty());
   QSvgRenderer renderer(QString::fromStdString(dir / "plot.svg"));
@@ -63,10 +65,10 @@ TEST(BatchPlot, ASingleRunGivesThePictureBoxPlotWithRedCurvesBelowBlue) {
 // The loop over S and K on a small grid: its heat map, then the same picture
 // drawn from its report files by --replot, and by the rendering itself.
 TEST(BatchPlot, TheSKLoopPictureIsTheSameFromTheStartAndFromItsReportFiles) {
-  PictureDirectory dir;
+  TempDirectory dir;
   const auto outcome =
-      RunRecmodBatch(dir.path(), {"--mode", "loop-sk", "--s-range", "0.05:0.2:0.05", "--k-range",
-                                  "0.9:1.1:0.05", "--maxgen", "200", "--plot", "sweep.png"});
+      RunBatchIn(dir.path(), {"--mode", "loop-sk", "--s-range", "0.05:0.2:0.05", "--k-range",
+                              "0.9:1.1:0.05", "--maxgen", "200", "--plot", "sweep.png"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_NE(outcome.out.find("picture of the loop over S and K written to sweep.png"),
             std::string::npos)
@@ -74,7 +76,7 @@ TEST(BatchPlot, TheSKLoopPictureIsTheSameFromTheStartAndFromItsReportFiles) {
   const QImage fromStart = Load(dir / "sweep.png");
   ASSERT_EQ(fromStart.size(), QSize(760, 560));
 
-  const auto replot = RunRecmodBatch(dir.path(), {"--replot", ".", "--plot", "again.png"});
+  const auto replot = RunBatchIn(dir.path(), {"--replot", ".", "--plot", "again.png"});
   ASSERT_EQ(replot.status, 0) << replot.err;
   EXPECT_EQ(Load(dir / "again.png"), fromStart);
 
@@ -107,14 +109,14 @@ TEST(BatchPlot, TheSKLoopPictureIsTheSameFromTheStartAndFromItsReportFiles) {
   EXPECT_GT(blue, 0);
 
   // Centred on another start frequency, the colours change with it.
-  const auto centred = RunRecmodBatch(dir.path(), {"--replot", ".", "--R", ".3"});
+  const auto centred = RunBatchIn(dir.path(), {"--replot", ".", "--R", ".3"});
   ASSERT_EQ(centred.status, 0) << centred.err;
   EXPECT_EQ(Load(dir / "sweep.png"), RenderSweepImage({results, 0.3}));
 }
 
 TEST(BatchPlot, TheLog10NLoopPictureIsADrawingWithItsAxisTitles) {
-  PictureDirectory dir;
-  const auto outcome = RunRecmodBatch(
+  TempDirectory dir;
+  const auto outcome = RunBatchIn(
       dir.path(), {"--mode", "loop-log10n", "--log10n-from", "1", "--log10n-to", "2",
                    "--iterations", "5", "--maxgen", "50", "--seed", "1", "--plot", "n.svg"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
@@ -126,7 +128,7 @@ TEST(BatchPlot, TheLog10NLoopPictureIsADrawingWithItsAxisTitles) {
   EXPECT_TRUE(texts.contains(QStringLiteral("1.5")));  // a tick in the number format
 
   // Drawn again from the report files, as PNG.
-  const auto replot = RunRecmodBatch(dir.path(), {"--quiet", "--replot", dir.path().string()});
+  const auto replot = RunBatchIn(dir.path(), {"--quiet", "--replot", dir.path().string()});
   ASSERT_EQ(replot.status, 0) << replot.err;
   const SweepResults results = ReadSweepReports(dir.path().string());
   EXPECT_EQ(std::get<Log10NSweep>(results).points.size(), 3U);
@@ -134,9 +136,9 @@ TEST(BatchPlot, TheLog10NLoopPictureIsADrawingWithItsAxisTitles) {
 }
 
 TEST(BatchReplot, AFileNotInTheReportFormatIsRefusedWithItsLine) {
-  PictureDirectory dir;
+  TempDirectory dir;
   WriteText(dir.path() / "ReportFile2.txt", "K\tu= 1E-05 s= .01\r\n .8\t .5\r\n .81\t.5\r\n \r\n");
-  const auto outcome = RunRecmodBatch(dir.path(), {"--replot", "."});
+  const auto outcome = RunBatchIn(dir.path(), {"--replot", "."});
   EXPECT_EQ(outcome.status, 3);
   EXPECT_NE(outcome.err.find("ReportFile2.txt, line 3: the result \".5\" is not a number in the "
                              "report format"),
@@ -147,28 +149,28 @@ TEST(BatchReplot, AFileNotInTheReportFormatIsRefusedWithItsLine) {
   // A loop over Log10(N) whose summary names a size without results.
   WriteText(dir.path() / "ReportFile2.txt", "N = 1\r\n .5\r\n .5\r\n \r\n");
   WriteText(dir.path() / "ReportFile3.txt", "N\tMean\tS.D.\r\n 1\t .5\t 0\r\n 3\t .5\t 0\r\n");
-  const auto summary = RunRecmodBatch(dir.path(), {"--replot", "."});
+  const auto summary = RunBatchIn(dir.path(), {"--replot", "."});
   EXPECT_EQ(summary.status, 3);
   EXPECT_NE(summary.err.find("ReportFile3.txt, line 3: N = 3 has no finished block"),
             std::string::npos)
       << summary.err;
 
   // No report files at all.
-  PictureDirectory empty;
-  const auto missing = RunRecmodBatch(empty.path(), {"--replot", "."});
+  TempDirectory empty;
+  const auto missing = RunBatchIn(empty.path(), {"--replot", "."});
   EXPECT_EQ(missing.status, 3);
   EXPECT_NE(missing.err.find("ReportFile2.txt: cannot be read"), std::string::npos) << missing.err;
 }
 
 TEST(BatchPlot, PictureNamesAreCheckedBeforeAnythingRuns) {
-  PictureDirectory dir;
+  TempDirectory dir;
   for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--plot", "plot.gif"},
                                                     {"--plot", "plot"},
                                                     {"--plot", "missing/plot.png"},
                                                     {"--replot", ".", "--plot", "sweep.jpg"},
                                                     {"--replot", ".", "--fields"},
                                                     {"--replot", "missing"}}) {
-    const auto outcome = RunRecmodBatch(dir.path(), arguments);
+    const auto outcome = RunBatchIn(dir.path(), arguments);
     EXPECT_EQ(outcome.status, 2) << arguments[1] << ": " << outcome.err;
     EXPECT_FALSE(outcome.err.empty());
   }

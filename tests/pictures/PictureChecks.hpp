@@ -10,31 +10,7 @@
 
 namespace recmod::testing {
 
-// A fresh directory, removed with everything in it.
-class PictureDirectory {
- public:
-  PictureDirectory();
-  ~PictureDirectory();
-  PictureDirectory(const PictureDirectory&) = delete;
-  PictureDirectory& operator=(const PictureDirectory&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
 void WriteText(const std::filesystem::path& path, const std::string& text);
-
-// recmod-batch run in `directory` with `arguments`: its exit status (-1 when a
-// signal ended it) and what it printed.
-struct BatchOutcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-BatchOutcome RunRecmodBatch(const std::filesystem::path& directory,
-                            const std::vector<std::string>& arguments);
 
 // The words of the <text> elements of an SVG file; `wellFormed` says whether
 // the file parsed as XML to its end.

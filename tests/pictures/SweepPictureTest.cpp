@@ -9,14 +9,15 @@
 #include "PictureChecks.hpp"
 #include "output/SweepReports.hpp"
 #include "render/SweepRendering.hpp"
+#include "support/TempDirectory.hpp"
 
 namespace recmod {
 namespace {
 
 using testing::DarkPixelNear;
-using testing::PictureDirectory;
 using testing::PixelAt;
 using testing::SvgTexts;
+using testing::TempDirectory;
 
 const QColor kRed(192, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -192,7 +193,7 @@ TEST(Log10NChart, MeansWithTheirDeviationsErrorsAndTheStartFrequency) {
 }
 
 TEST(SweepPictures, SvgDrawingsParseAsXmlAndCarryTheAxisTitles) {
-  PictureDirectory dir;
+  TempDirectory dir;
   const struct {
     SweepPicture picture;
     QStringList titles;
@@ -221,7 +222,7 @@ TEST(SweepPictures, SvgDrawingsParseAsXmlAndCarryTheAxisTitles) {
 }
 
 TEST(SweepPictures, PngFilesHoldTheImageAndFailuresAreReported) {
-  PictureDirectory dir;
+  TempDirectory dir;
   const SweepPicture picture = SkPicture();
   const QString png = QString::fromStdString(dir / "sweep.png");
   ASSERT_TRUE(RenderSweepPicture(picture, png));

@@ -16,6 +16,7 @@ class TempDirectory {
 
   const std::filesystem::path& path() const { return path_; }
   std::string string() const { return path_.string(); }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
  private:
   std::filesystem::path path_;

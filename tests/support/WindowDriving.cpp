@@ -2,8 +2,16 @@
 
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
+#include "ui/WindowLogic.hpp"
 
 namespace recmod::testing {
+
+void StartWindow(Simulator& sim, const std::filesystem::path& saveDirectory, int mode, int loci) {
+  Form_Load(sim);
+  if (loci == 3) ToggleAllelesNumber_Click(sim);
+  SelectOption(sim, mode);
+  TypeInto(sim, 30, saveDirectory.string());
+}
 
 void TypeInto(Simulator& sim, int index, const std::string& text) {
   sim.controls.Text(index) = text;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -7,6 +8,13 @@
 #include "ui/Simulator.hpp"
 
 namespace recmod::testing {
+
+// The window after start-up, as a user starts it: the form loaded, three
+// loci when `loci` is 3, run option `mode` chosen and `saveDirectory` typed
+// as the directory of the report files. The picture box and the front end
+// must already be set.
+void StartWindow(Simulator& sim, const std::filesystem::path& saveDirectory, int mode = 0,
+                 int loci = 2);
 
 // Types `text` into txt `index` and leaves the field, as a user does.
 void TypeInto(Simulator& sim, int index, const std::string& text);

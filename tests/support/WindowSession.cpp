@@ -1,6 +1,6 @@
 #include "support/WindowSession.hpp"
 
-#include "support/TempDirectory.hpp"
+#include "support/WindowDriving.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/WindowLogic.hpp"
@@ -10,44 +10,15 @@ namespace recmod::testing {
 WindowSession::WindowSession(const std::filesystem::path& saveDirectory, int mode, int loci) {
   sim.plot = &plot;
   sim.frontEnd = &frontEnd;
-  Form_Load(sim);
-  if (loci == 3) ToggleAllelesNumber_Click(sim);
-  sim.controls.Option1Selected = mode;
-  Option1_GotFocus(sim, mode);
-  Type(30, saveDirectory.string());
+  StartWindow(sim, saveDirectory, mode, loci);
 }
 
 void WindowSession::Type(int index, const std::string& text) {
-  sim.controls.Text(index) = text;
-  txt_LostFocus(sim, index);
+  TypeInto(sim, index, text);
 }
 
 void WindowSession::Tick(CheckBox box, bool ticked) {
   if (sim.controls.Ticked(box) != ticked) CheckBox_Click(sim, box);
-}
-
-std::vector<std::string> ReportLines(const std::filesystem::path& path) {
-  const std::string text = ReadFileBytes(path);
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << "a line without CR LF in " << path;
-    if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    fields.push_back(line.substr(start, tab - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
 }
 
 }  // namespace recmod::testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "control/ExperimentDriver.hpp"
+#include "support/ReportLines.hpp"
 #include "ui/Simulator.hpp"
 
 namespace recmod::testing {
@@ -61,10 +62,5 @@ class WindowSession {
   StrokeHookSurface plot;
   CollectingFrontEnd frontEnd;
 };
-
-// The lines of a report file without their CR LF; a line that does not end
-// with CR LF fails the current test.
-std::vector<std::string> ReportLines(const std::filesystem::path& path);
-std::vector<std::string> SplitTabs(const std::string& line);
 
 }  // namespace recmod::testing
