@@ -9,11 +9,10 @@
 #include "ui/FinishedSweep.hpp"
 
 #if defined(RECMOD_WITH_PICTURES)
-#include <QString>
+#include <dlfcn.h>
+#include <unistd.h>
 
-#include "render/OffscreenGui.hpp"
-#include "render/PlotRendering.hpp"
-#include "render/SweepRendering.hpp"
+#include "PictureModule.hpp"
 #endif
 
 namespace recmod::batch {
@@ -31,19 +30,46 @@ bool EndsWithNoCase(const std::string& text, const std::string& ending) {
 }
 
 #if defined(RECMOD_WITH_PICTURES)
+// The directory of the running program, where the picture module lies.
+std::string ProgramDirectory() {
+  std::error_code ec;
+  const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(".") : program.parent_path().string();
+}
+
+// Loads the picture module once and finds one of its entry points.
+void* PictureEntry(const char* symbol) {
+  static void* module = nullptr;
+  if (module == nullptr) {
+    const std::string path = ProgramDirectory() + "/" + kPictureModuleName;
+    module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+      const char* reason = dlerror();
+      throw std::runtime_error("pictures are unavailable: cannot load " + path + ": " +
+                               (reason != nullptr ? reason : "unknown reason"));
+    }
+  }
+  void* entry = dlsym(module, symbol);
+  if (entry == nullptr) {
+    throw std::runtime_error(std::string("pictures are unavailable: the picture module has no ") +
+                             symbol);
+  }
+  return entry;
+}
+
 void WriteSweep(const SweepPicture& picture, const std::string& path) {
-  OffscreenGui gui;
-  QString error;
-  if (!RenderSweepPicture(picture, QString::fromStdString(path), &error)) {
-    throw std::runtime_error(path + ": " + error.toStdString());
+  const auto render = reinterpret_cast<RecmodRenderSweepFn>(PictureEntry(kRenderSweepSymbol));
+  char error[1024] = "";
+  if (render(&picture, path.c_str(), error, sizeof error) != 0) {
+    throw std::runtime_error(path + ": " + error);
   }
 }
 
 void WritePlot(const RecordedPlot& plot, const std::string& path) {
-  OffscreenGui gui;
-  QString error;
-  if (!RenderPlot(plot, QString::fromStdString(path), &error)) {
-    throw std::runtime_error(path + ": " + error.toStdString());
+  const auto render = reinterpret_cast<RecmodRenderPlotFn>(PictureEntry(kRenderPlotSymbol));
+  char error[1024] = "";
+  if (render(&plot, path.c_str(), error, sizeof error) != 0) {
+    throw std::runtime_error(path + ": " + error);
   }
 }
 #else
