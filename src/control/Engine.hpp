@@ -18,6 +18,8 @@ namespace recmod {
 
 struct ControlValues;
 
+// (A member added here must also be copied by the parallel executor's
+// PrepareRunEngine.)
 // Everything one run reads and writes besides the controls: parameters,
 // tables, population, random draw and recorder. A start owns one; parallel
 // loops give every run a copy of its own.

@@ -1,5 +1,6 @@
 #include "control/ParallelLoopExecutor.hpp"
 
+#include <oneapi/tbb/enumerable_thread_specific.h>
 #include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/parallel_pipeline.h>
 #include <oneapi/tbb/task_arena.h>
@@ -21,6 +22,18 @@ struct RunToken {
   std::exception_ptr failure;  // what the run threw, raised in loop order
 };
 
+// Everything of the prepared engine but the frequency table.
+void PrepareRunEngine(Engine& engine, const Engine& prepared) {
+  engine.params = prepared.params;
+  engine.tables = prepared.tables;
+  engine.mutation = prepared.mutation;
+  engine.draw = prepared.draw;
+  engine.recorder = prepared.recorder;
+  engine.Generation = prepared.Generation;
+  engine.InitialStateRejected = prepared.InitialStateRejected;
+  engine.population.AlleleFreqTable = prepared.population.AlleleFreqTable;
+}
+
 }  // namespace
 
 ParallelLoopExecutor::ParallelLoopExecutor(int threads) : threads_(threads < 1 ? 1 : threads) {}
@@ -29,6 +42,7 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
   // Runs copy the engine as it stood before the loop; reach and consume may
   // change the master meanwhile.
   const Engine prepared = master;
+  oneapi::tbb::enumerable_thread_specific<Engine> engines(prepared);
   std::int64_t next = 0;
   std::atomic<bool> abandoned{false};
   std::exception_ptr failure;
@@ -45,7 +59,12 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
     token.position = position;
     if (abandoned.load(std::memory_order_relaxed)) return token;
     try {
-      Engine engine = prepared;
+      // Every run starts from the prepared engine. The frequency table is
+      // left as the thread's previous run left it: a run rebuilds it before
+      // reading it, and copying it (most of the engine's size) for every run
+      // of a short loop costs more than the run's own start.
+      Engine& engine = engines.local();
+      PrepareRunEngine(engine, prepared);
       token.result = body.run(position, engine);
     } catch (...) {
       token.failure = std::current_exception();
