@@ -150,33 +150,33 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::CreateControls() {
-  for (const ControlSpec& spec : WindowControls()) {
+  for (const ControlPlacement& control : WindowControls()) {
     QWidget* widget = nullptr;
-    const QString text = QString::fromLatin1(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromLatin1(control.text);
+    switch (control.kind) {
       case ControlKind::TextBox: {
-        auto* box = new TextBox(spec.index, this);
+        auto* box = new TextBox(control.index, this);
         connect(box, &TextBox::focusLost, this, &MainWindow::OnTextFocusLost);
         connect(box, &QLineEdit::textEdited, this,
-                [this, index = spec.index](const QString& typed) {
+                [this, index = control.index](const QString& typed) {
                   if (!running_) sim_.controls.Text(index) = typed.toStdString();
                 });
-        txt_[spec.index] = box;
+        txt_[control.index] = box;
         widget = box;
         break;
       }
       case ControlKind::Label: {
         auto* label = new QLabel(text, this);
-        const QString name = QString::fromLatin1(spec.name);
+        const QString name = QString::fromLatin1(control.name);
         if (name == QLatin1String("labl")) {
           label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-          labl_[spec.index] = label;
+          labl_[control.index] = label;
         } else if (name == QLatin1String("lab")) {
           label->setAlignment(Qt::AlignCenter);
-          lab_[spec.index] = label;
+          lab_[control.index] = label;
         } else if (name == QLatin1String("Lab4")) {
           label->setAlignment(Qt::AlignCenter);
-          lab4_[static_cast<std::size_t>(spec.index)] = label;
+          lab4_[static_cast<std::size_t>(control.index)] = label;
         } else {
           label->setAlignment(Qt::AlignCenter);
           allelesNumber_ = label;
@@ -186,7 +186,7 @@ void MainWindow::CreateControls() {
       }
       case ControlKind::CheckBox: {
         auto* box = new QCheckBox(text, this);
-        if (std::string_view(spec.name) == "ExactSampling") {
+        if (std::string_view(control.name) == "ExactSampling") {
           exactSampling_ = box;
           connect(box, &QCheckBox::clicked, this, [this](bool ticked) {
             if (syncDepth_ == 0) sim_.controls.ExactSampling = ticked ? 1 : 0;
@@ -195,25 +195,25 @@ void MainWindow::CreateControls() {
           break;
         }
         CheckBox which{};
-        CheckBoxFromName(spec.name, which);
+        CheckBoxFromName(control.name, which);
         checkBoxes_[static_cast<std::size_t>(which)] = box;
         connect(box, &QCheckBox::clicked, this, [this, which] { OnCheckBoxClicked(which); });
         widget = box;
         break;
       }
       case ControlKind::OptionButton: {
-        auto* option = new OptionButton(spec.index, text, this);
+        auto* option = new OptionButton(control.index, text, this);
         connect(option, &OptionButton::focusReceived, this, &MainWindow::OnOptionFocusReceived);
         connect(option, &QAbstractButton::clicked, this,
-                [this, index = spec.index] { OnOptionClicked(index); });
-        options_[static_cast<std::size_t>(spec.index)] = option;
+                [this, index = control.index] { OnOptionClicked(index); });
+        options_[static_cast<std::size_t>(control.index)] = option;
         widget = option;
         break;
       }
       case ControlKind::Button: {
         auto* button = new QPushButton(text, this);
         button->setAutoDefault(false);
-        const QString name = QString::fromLatin1(spec.name);
+        const QString name = QString::fromLatin1(control.name);
         if (name == QLatin1String("Start")) {
           start_ = button;
           connect(button, &QPushButton::clicked, this, &MainWindow::OnStartClicked);
@@ -232,8 +232,8 @@ void MainWindow::CreateControls() {
         widget = pictBox_;
         break;
     }
-    widget->setObjectName(ControlObjectName(spec));
-    widget->setGeometry(spec.rect.pixels());
+    widget->setObjectName(ControlObjectName(control));
+    widget->setGeometry(control.rect.pixels());
   }
 
   // The words of Option1 3 stand in the gaps around txt 18 and 19.

@@ -9,7 +9,7 @@ namespace {
 using K = ControlKind;
 
 // Positions and texts of the window's controls.
-constexpr std::array kControls = std::to_array<ControlSpec>({
+constexpr std::array kControls = std::to_array<ControlPlacement>({
     // Parameter fields and their captions, top left column.
     {K::Label, "labl", 0, "u (from 1e-10 to 1e-4)", {150, 120, 3105, 255}},
     {K::TextBox, "txt", 0, "", {3480, 120, 800, 285}},
@@ -200,7 +200,7 @@ QRect TwipRect::pixels() const {
   return {x, y, px(left + width) - x, px(top + height) - y};
 }
 
-std::span<const ControlSpec> WindowControls() {
+std::span<const ControlPlacement> WindowControls() {
   return kControls;
 }
 
@@ -210,8 +210,8 @@ QString ControlObjectName(const char* name, int index) {
   return objectName;
 }
 
-QString ControlObjectName(const ControlSpec& spec) {
-  return ControlObjectName(spec.name, spec.index);
+QString ControlObjectName(const ControlPlacement& control) {
+  return ControlObjectName(control.name, control.index);
 }
 
 std::span<const char* const> KeyboardOrder() {

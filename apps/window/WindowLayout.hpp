@@ -24,7 +24,7 @@ enum class ControlKind { TextBox, Label, CheckBox, OptionButton, Button, Picture
 
 // One control of the window. Controls of an array share a name and differ by
 // index; single controls have index -1.
-struct ControlSpec {
+struct ControlPlacement {
   ControlKind kind;
   const char* name;
   int index;
@@ -33,11 +33,11 @@ struct ControlSpec {
 };
 
 // Every control of the window, in no particular order.
-std::span<const ControlSpec> WindowControls();
+std::span<const ControlPlacement> WindowControls();
 
 // "txt_3" for an array control, "Start" for a single one.
 QString ControlObjectName(const char* name, int index);
-QString ControlObjectName(const ControlSpec& spec);
+QString ControlObjectName(const ControlPlacement& control);
 
 // The names of the focusable controls in keyboard order; the four option
 // buttons stand together where the group takes the focus.
