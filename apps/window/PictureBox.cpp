@@ -143,16 +143,25 @@ void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
   if (chosen == saveSweep) AskAndSaveSweep();
 }
 
-void PictureBox::AskAndSaveSweep() {
+namespace {
+// Asks for a PNG or SVG file name (adding the ending of the chosen type when
+// the name has none); empty when the user cancels.
+QString AskPictureFile(QWidget* parent, const QString& title, const QString& suggestion) {
   QString filter;
   QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("Save sweep picture"), QStringLiteral("sweep.png"),
-      QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
-  if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) {
+      parent, title, suggestion, QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+  if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
     path +=
         filter.contains(QStringLiteral("svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
   }
+  return path;
+}
+}  // namespace
+
+void PictureBox::AskAndSaveSweep() {
+  const QString path =
+      AskPictureFile(this, QStringLiteral("Save sweep picture"), QStringLiteral("sweep.png"));
+  if (path.isEmpty()) return;
   QString error;
   if (!SaveSweepPicture(path, &error)) {
     QMessageBox::warning(
@@ -162,15 +171,9 @@ void PictureBox::AskAndSaveSweep() {
 }
 
 void PictureBox::AskAndSave() {
-  QString filter;
-  QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("Save plot as"), QStringLiteral("plot.png"),
-      QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+  const QString path =
+      AskPictureFile(this, QStringLiteral("Save plot as"), QStringLiteral("plot.png"));
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) {
-    path +=
-        filter.contains(QStringLiteral("svg")) ? QStringLiteral(".svg") : QStringLiteral(".png");
-  }
   QString error;
   if (!SavePlot(path, &error)) {
     QMessageBox::warning(this, QStringLiteral("recmod"),
