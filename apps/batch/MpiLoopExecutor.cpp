@@ -135,7 +135,8 @@ void MpiLoopExecutor::Check(int result, const char* what, int peer) {
   MPI_Error_string(result, text, &length);
   std::string message = std::string("MPI: ") + what;
   if (peer >= 0) message += " rank " + std::to_string(peer);
-  message += " failed on rank " + std::to_string(rank_) + ": " + std::string(text, length);
+  message += " failed on rank " + std::to_string(rank_) + ": " +
+             std::string(text, static_cast<std::size_t>(length));
   communicationFailure_ = message;
   throw std::runtime_error(message);
 }

@@ -71,7 +71,8 @@ bool CaptionFits(const QWidget* widget, const QString& sample = {}) {
     const QString text = sample.isEmpty() ? label->text() : sample;
     const QRect area = label->contentsRect();
     if (label->wordWrap()) {
-      const QRect needed = metrics.boundingRect(area, Qt::TextWordWrap | label->alignment(), text);
+      const QRect needed =
+          metrics.boundingRect(area, static_cast<int>(Qt::TextWordWrap | label->alignment()), text);
       return needed.width() <= area.width() && needed.height() <= area.height();
     }
     return metrics.horizontalAdvance(text) <= area.width() && metrics.height() <= area.height();

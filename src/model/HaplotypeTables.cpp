@@ -45,22 +45,24 @@ void BuildHaplotypeTables(std::int16_t allelesNumber, HaplotypeTables& tables) {
     tables.AlleleCount = 4;
     tables.HaplotypeCount = 4;
     tables.TransitionCount = 10;
-    for (int r = 1; r <= 4; ++r)
-      for (int p = 1; p <= 2; ++p) tables.AlleleCarriers[r][p] = kCarriers2[r][p];
-    for (int h = 1; h <= 4; ++h)
-      for (int l = 1; l <= 2; ++l) tables.HaplotypeAlleles[h][l] = kAlleles2[h][l];
-    for (int k = 1; k <= 10; ++k)
-      for (int c = 0; c < 3; ++c) tables.MutationTransitions[k][c + 1] = kTransitions2[k][c];
+    for (std::size_t r = 1; r <= 4; ++r)
+      for (std::size_t p = 1; p <= 2; ++p) tables.AlleleCarriers[r][p] = kCarriers2[r][p];
+    for (std::size_t h = 1; h <= 4; ++h)
+      for (std::size_t l = 1; l <= 2; ++l) tables.HaplotypeAlleles[h][l] = kAlleles2[h][l];
+    for (std::size_t k = 1; k <= 10; ++k)
+      for (std::size_t c = 0; c < 3; ++c)
+        tables.MutationTransitions[k][c + 1] = kTransitions2[k][c];
   } else {
     tables.AlleleCount = 6;
     tables.HaplotypeCount = 8;
     tables.TransitionCount = 38;
-    for (int r = 1; r <= 6; ++r)
-      for (int p = 1; p <= 4; ++p) tables.AlleleCarriers[r][p] = kCarriers3[r][p];
-    for (int h = 1; h <= 8; ++h)
-      for (int l = 1; l <= 3; ++l) tables.HaplotypeAlleles[h][l] = kAlleles3[h][l];
-    for (int k = 1; k <= 38; ++k)
-      for (int c = 0; c < 3; ++c) tables.MutationTransitions[k][c + 1] = kTransitions3[k][c];
+    for (std::size_t r = 1; r <= 6; ++r)
+      for (std::size_t p = 1; p <= 4; ++p) tables.AlleleCarriers[r][p] = kCarriers3[r][p];
+    for (std::size_t h = 1; h <= 8; ++h)
+      for (std::size_t l = 1; l <= 3; ++l) tables.HaplotypeAlleles[h][l] = kAlleles3[h][l];
+    for (std::size_t k = 1; k <= 38; ++k)
+      for (std::size_t c = 0; c < 3; ++c)
+        tables.MutationTransitions[k][c + 1] = kTransitions3[k][c];
   }
 }
 

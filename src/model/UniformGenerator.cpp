@@ -9,7 +9,7 @@ void UniformGenerator::SeedFromWords(const std::uint32_t* words, std::size_t cou
   std::seed_seq sequence(words, words + count);
   std::array<std::uint32_t, 8> state{};
   sequence.generate(state.begin(), state.end());
-  auto join = [&](int i) {
+  auto join = [&](std::size_t i) {
     return (static_cast<pcg_extras::pcg128_t>((static_cast<std::uint64_t>(state[i]) << 32) |
                                               state[i + 1])
             << 64) |

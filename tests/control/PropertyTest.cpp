@@ -71,7 +71,8 @@ class RandomSetting {
     // Haplotype frequencies in twentieths, so that they add up to 1.
     int left = 20;
     for (int field = 13; field <= 16; ++field) {
-      const int share = field == 16 ? left : static_cast<int>(random_() % (left + 1));
+      const int share =
+          field == 16 ? left : static_cast<int>(random_() % static_cast<unsigned>(left + 1));
       left -= share;
       Type(field, Typed(share / 20.0));
     }

@@ -25,11 +25,11 @@ struct Sample {
   void Add(double v) {
     ++n;
     const double delta = v - mean;
-    mean += delta / n;
+    mean += delta / static_cast<double>(n);
     squares += delta * (v - mean);
   }
-  double Variance() const { return squares / (n - 1); }
-  double StandardErrorOfMean() const { return std::sqrt(Variance() / n); }
+  double Variance() const { return squares / static_cast<double>(n - 1); }
+  double StandardErrorOfMean() const { return std::sqrt(Variance() / static_cast<double>(n)); }
   long long n = 0;
   double mean = 0.0;
   double squares = 0.0;
@@ -164,12 +164,14 @@ TEST_F(MultinomialDrift, EveryEntryIsBinomialAndTheDemeHoldsNIndividuals) {
   Sample sexShare;
   const long long repeats = 20000;
   for (long long r = 0; r < repeats; ++r) {
-    for (std::size_t i = 0; i < start.size(); ++i) population.Freq(i / 4, 1, 1 + i % 4) = start[i];
+    for (std::size_t i = 0; i < start.size(); ++i)
+      population.Freq(static_cast<int>(i / 4), 1, static_cast<int>(1 + i % 4)) = start[i];
     ApplyGeneticDrift(params, tables, population, draw);
     double individuals = 0.0;
     double sex = 0.0;
     for (std::size_t i = 0; i < start.size(); ++i) {
-      const double count = population.Freq(i / 4, 1, 1 + i % 4) * N;
+      const double count =
+          population.Freq(static_cast<int>(i / 4), 1, static_cast<int>(1 + i % 4)) * N;
       ASSERT_NEAR(count, std::round(count), 1e-9);
       entries[i].Add(count);
       individuals += std::round(count);

@@ -36,7 +36,7 @@ TEST(HaplotypeTables, CarriersAndTransitionsMatchTheAllelesOfEachHaplotype) {
   // slip in any row shows up: a haplotype carries an allele exactly when it is
   // listed among the allele's carriers, and every transition row changes only
   // forward (lower to upper case) or only backward.
-  for (std::int16_t loci : {2, 3}) {
+  for (std::int16_t loci : {std::int16_t{2}, std::int16_t{3}}) {
     HaplotypeTables tables;
     BuildHaplotypeTables(loci, tables);
     const int carriers = loci == 2 ? 2 : 4;

@@ -50,7 +50,7 @@ void Choose(std::mt19937& random, Model& model) {
   p.Diffusion = static_cast<float>(uniform(0, 1));
   const bool infinite = std::bernoulli_distribution(0.3)(random);
   model.draw.InfinitePopulation = infinite;
-  p.CurrentLog10N = static_cast<float>(1 + (random() % 15) * 0.5);  // 10 .. 1e8
+  p.CurrentLog10N = static_cast<float>(1 + static_cast<double>(random() % 15) * 0.5);  // 10 .. 1e8
   BuildMutationCoefficients(p, model.tables, model.coefficients, model.draw);
   testing::SetTick(model.controls, CheckBox::TotalStochasticity, random() % 2 == 0);
   model.draw.generator.Seed(random());

@@ -119,7 +119,7 @@ TEST_F(FrequencyPlotTest, ThreeLociDrawSixteenCurves) {
   ASSERT_EQ(strokes.size(), 16u);
   for (std::size_t k = 0; k < 16; ++k) {
     EXPECT_EQ(strokes[k].colour, (k < 8 ? kSexColour : kAsexColour));
-    EXPECT_EQ(strokes[k].y1, static_cast<float>(300 * (1 - (k + 1) / 16.0)));
+    EXPECT_EQ(strokes[k].y1, static_cast<float>(300 * (1 - static_cast<double>(k + 1) / 16.0)));
   }
   EXPECT_EQ(recorder.SexFrequency, 0.5);
 }

@@ -28,8 +28,12 @@ class LoadedWindow : public ::testing::Test {
     txt_LostFocus(sim, index);
   }
   const std::string& Text(int index) const { return sim.controls.Text(index); }
-  bool TxtEnabled(int index) const { return sim.controls.txtEnabled.at(index); }
-  bool LablEnabled(int index) const { return sim.controls.lablEnabled.at(index); }
+  bool TxtEnabled(int index) const {
+    return sim.controls.txtEnabled.at(static_cast<std::size_t>(index));
+  }
+  bool LablEnabled(int index) const {
+    return sim.controls.lablEnabled.at(static_cast<std::size_t>(index));
+  }
   bool Ticked(CheckBox box) const { return sim.controls.Ticked(box); }
   bool CheckEnabled(CheckBox box) const { return sim.controls.CheckEnabled(box); }
 

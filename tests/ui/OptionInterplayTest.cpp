@@ -56,7 +56,8 @@ TEST_F(OptionInterplay, ModeHandlerKeepsTextsAndOtherFields) {
     if (!IsTxtIndex(index)) continue;
     EXPECT_EQ(Text(index), before.Text(index));
     if (kModeFields.count(index) == 0) {
-      EXPECT_EQ(TxtEnabled(index), before.txtEnabled.at(index)) << "txt " << index;
+      EXPECT_EQ(TxtEnabled(index), before.txtEnabled.at(static_cast<std::size_t>(index)))
+          << "txt " << index;
     }
   }
   EXPECT_THROW(Option1_GotFocus(sim, 4), RuntimeError);

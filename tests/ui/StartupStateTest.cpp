@@ -97,13 +97,15 @@ TEST(StartupSequence, OverwritesWhateverTheWindowHeldAndLeavesAnEmptyPlot) {
 TEST(StartupSequence, DesignTimeStateKeepsTheDisplaysAndFeatureFieldsDisabled) {
   const ControlValues design = DesignTimeControls();
   for (int index : {11, 12, 13, 14, 15, 16, 21, 22, 37, 38, 39, 40}) {
-    EXPECT_FALSE(design.txtEnabled.at(index)) << "txt " << index;
+    EXPECT_FALSE(design.txtEnabled.at(static_cast<std::size_t>(index))) << "txt " << index;
   }
   EXPECT_FALSE(design.CheckEnabled(CheckBox::SinusoidalOption));
   EXPECT_TRUE(design.Ticked(CheckBox::RecombForR));
   // Indexes that name no control are never enabled.
-  for (int index : {23, 29, 31, 36}) EXPECT_FALSE(design.txtEnabled.at(index));
-  for (int index : {11, 12, 19}) EXPECT_FALSE(design.lablEnabled.at(index));
+  for (int index : {23, 29, 31, 36})
+    EXPECT_FALSE(design.txtEnabled.at(static_cast<std::size_t>(index)));
+  for (int index : {11, 12, 19})
+    EXPECT_FALSE(design.lablEnabled.at(static_cast<std::size_t>(index)));
 }
 
 using LociSwitch = LoadedWindow;
@@ -163,9 +165,11 @@ TEST_F(LociSwitch, OtherFieldsAndTheirTextsStayAsTheyWere) {
   for (int index : kAllTxt) {
     EXPECT_EQ(Text(index), before.Text(index)) << "txt " << index;
     if (index != 6) {
-      EXPECT_EQ(TxtEnabled(index), before.txtEnabled.at(index)) << "txt " << index;
+      EXPECT_EQ(TxtEnabled(index), before.txtEnabled.at(static_cast<std::size_t>(index)))
+          << "txt " << index;
     }
-    EXPECT_EQ(LablEnabled(index), before.lablEnabled.at(index)) << "labl " << index;
+    EXPECT_EQ(LablEnabled(index), before.lablEnabled.at(static_cast<std::size_t>(index)))
+        << "labl " << index;
   }
 }
 

@@ -94,15 +94,16 @@ class WindowStartTest : public QObject {
       };
       // Blue curves are drawn last, so each shows where it lies.
       for (int j = 4; j < 8; ++j) {
-        QVERIFY2(near(rows[j], kBlue),
+        QVERIFY2(near(rows[static_cast<std::size_t>(j)], kBlue),
                  qPrintable(QStringLiteral("g %1 curve %2").arg(generation).arg(j + 1)));
       }
       // A red curve shows unless a blue one covers its row.
       for (int j = 0; j < 4; ++j) {
-        const bool covered = std::any_of(rows.begin() + 4, rows.end(),
-                                         [&](int row) { return std::abs(row - rows[j]) <= 1; });
+        const bool covered = std::any_of(rows.begin() + 4, rows.end(), [&](int row) {
+          return std::abs(row - rows[static_cast<std::size_t>(j)]) <= 1;
+        });
         if (covered) continue;
-        QVERIFY2(near(rows[j], kRed),
+        QVERIFY2(near(rows[static_cast<std::size_t>(j)], kRed),
                  qPrintable(QStringLiteral("g %1 curve %2").arg(generation).arg(j + 1)));
         ++redSeen;
       }
