@@ -9,6 +9,7 @@
 
 #include "BatchPictures.hpp"
 #include "ui/FieldCatalogue.hpp"
+#include "version/BuildInfo.hpp"
 
 namespace recmod::batch {
 
@@ -178,7 +179,8 @@ bool ParseSampling(const std::string& text) {
 ParseResult ParseCommandLine(int argc, char** argv) {
   CLI::App app{kDescription, "recmod-batch"};
   app.footer(kExamples);
-  app.set_version_flag("--version", std::string("recmod-batch ") + RECMOD_VERSION);
+  app.set_version_flag(
+      "--version", std::string("recmod-batch ") + ProgramVersion() + " (" + SourceRevision() + ")");
 
   std::string modeText = "0";
   app.add_option("--mode", modeText,
