@@ -6,7 +6,7 @@
 
 #include "control/GenerationCycle.hpp"
 #include "control/InitialState.hpp"
-#include "ui/ControlValues.hpp"
+#include "control/PrepareEngine.hpp"
 
 namespace recmod {
 namespace {
@@ -18,7 +18,7 @@ struct Setting {
 };
 
 struct Bench {
-  ControlValues controls;
+  RunInputs inputs;
   Engine engine;
   RunMode mode;
   NullPlotSurface plot;
@@ -29,23 +29,26 @@ struct Bench {
 // frequency, N = 10^6 for the finite population (with drift, as its run mode
 // ticks it) and diffusion 0.1 between demes.
 void Prepare(Bench& b, const Setting& s) {
-  const char* texts[] = {"1E-05", "1E-05", "0.1", "1", "0.5", "0.5", "0.5", "0", "100", "6"};
-  for (int i = 0; i <= 9; ++i) b.controls.Text(i) = texts[i];
-  b.controls.Text(10) = std::to_string(s.demes);
-  b.controls.Text(11) = "0.1";
-  b.controls.Text(12) = "100";
-  b.controls.Text(17) = "10000";
-  b.controls.Text(20) = "0.5";
-  b.controls.Text(30) = "C:";
-  b.controls.tick[static_cast<int>(CheckBox::RecombForR)] = 1;
-  b.controls.tick[static_cast<int>(CheckBox::TotalStochasticity)] = 1;
-  b.controls.tick[static_cast<int>(CheckBox::GeneticDrift)] = s.finite ? 1 : 0;
+  ModelParameters& p = b.inputs.params;
+  p.u = 1e-5;
+  p.w = 1e-5;
+  p.S = 0.1;
+  p.K = 1.0;
+  p.MaxGen = 10000;
+  p.Iterations = 100;
+  p.Log10N = 6.0F;
+  p.Demes = static_cast<std::int16_t>(s.demes);
+  p.Diffusion = 0.1F;
+  p.InversionPeriod = 100;
+  b.inputs.SAmplitude = p.S;
+  b.inputs.start.alleles = {0.5, 0.5, 0.5};
+  b.inputs.start.R = 0.5;
+  b.inputs.switches.GeneticDrift = s.finite;
   b.mode.InfinitePopulation = !s.finite;
-  BuildHaplotypeTables(static_cast<std::int16_t>(s.loci), b.engine.tables);
-  ReadParameters(b.controls, b.engine.tables.AllelesNumber, b.engine.params);
+  PrepareEngine(b.engine, static_cast<std::int16_t>(s.loci), b.inputs);
   b.engine.params.CurrentLog10N = b.engine.params.Log10N;
   b.engine.draw.InfinitePopulation = b.mode.InfinitePopulation;
-  BuildInitialState(b.engine, b.controls, b.messages);
+  BuildInitialState(b.engine, b.inputs, b.messages);
   BuildMutationCoefficients(b.engine.params, b.engine.tables, b.engine.mutation, b.engine.draw);
   b.engine.Generation = 1;
 }
@@ -63,7 +66,7 @@ void BM_DemeGeneration(benchmark::State& state) {
   long long generations = 0;
   for (auto _ : state) {
     b.engine.Generation = 2;
-    AdvanceGeneration(b.engine, b.controls, b.mode, outputs);
+    AdvanceGeneration(b.engine, b.inputs, b.mode, outputs);
     ++generations;
   }
   const double demeGenerations = static_cast<double>(generations) * s.demes;
@@ -84,7 +87,7 @@ void BM_DrawFloor(benchmark::State& state) {
   std::vector<double> arguments;
   b.engine.draw.ArgumentLog = &arguments;
   b.engine.Generation = 2;
-  AdvanceGeneration(b.engine, b.controls, b.mode, outputs);
+  AdvanceGeneration(b.engine, b.inputs, b.mode, outputs);
   b.engine.draw.ArgumentLog = nullptr;
   const auto perDemeGeneration = static_cast<long long>(arguments.size()) / s.demes;
   RandomDraw& draw = b.engine.draw;

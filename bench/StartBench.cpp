@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/WindowLogic.hpp"

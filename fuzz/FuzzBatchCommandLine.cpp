@@ -22,8 +22,8 @@
 #include "BatchCommandLine.hpp"
 #include "BatchProgram.hpp"
 #include "FuzzCheck.hpp"
-#include "control/DecimalParse.hpp"
 #include "model/RuntimeError.hpp"
+#include "ui/DecimalParse.hpp"
 
 using namespace recmod;
 

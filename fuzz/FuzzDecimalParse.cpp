@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "FuzzCheck.hpp"
-#include "control/DecimalParse.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
+#include "ui/DecimalParse.hpp"
 
 using namespace recmod;
 

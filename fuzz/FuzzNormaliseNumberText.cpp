@@ -7,8 +7,8 @@
 #include <string>
 
 #include "FuzzCheck.hpp"
-#include "control/DecimalParse.hpp"
 #include "model/RuntimeError.hpp"
+#include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 
 using namespace recmod;

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "FuzzCheck.hpp"
-#include "control/DecimalParse.hpp"
 #include "model/RuntimeError.hpp"
+#include "ui/DecimalParse.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "output/RecordedPlot.hpp"
-#include "output/SweepReports.hpp"
+#include "output/sweep/SweepReports.hpp"
 #include "ui/FinishedSweep.hpp"
 
 #if defined(RECMOD_WITH_PICTURES)

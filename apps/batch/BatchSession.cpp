@@ -11,7 +11,7 @@
 #include "BatchFrontEnd.hpp"
 #include "BatchPictures.hpp"
 #include "BatchSignals.hpp"
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
 #include "output/ReportFiles.hpp"
@@ -161,7 +161,7 @@ void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::
     sim.kSweep = *request.kRange;
   }
   if (request.loci == 3) ToggleAllelesNumber_Click(sim);
-  sim.controls.ExactSampling = request.exactSampling ? 1 : 0;
+  SetTick(sim, CheckBox::ExactSampling, request.exactSampling ? 1 : 0);
 
   sim.controls.Option1Selected = request.mode;
   Option1_GotFocus(sim, request.mode);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "control/ParallelLoopExecutor.hpp"
+#include "parallel/ParallelLoopExecutor.hpp"
 
 namespace recmod::batch {
 

@@ -17,7 +17,7 @@
 #include "PictureBox.hpp"
 #include "TextBox.hpp"
 #include "WindowLayout.hpp"
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 #include "ui/FinishedSweep.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
@@ -187,14 +187,6 @@ void MainWindow::CreateControls() {
       }
       case ControlKind::CheckBox: {
         auto* box = new QCheckBox(text, this);
-        if (std::string_view(control.name) == "ExactSampling") {
-          exactSampling_ = box;
-          connect(box, &QCheckBox::clicked, this, [this](bool ticked) {
-            if (syncDepth_ == 0) sim_.controls.ExactSampling = ticked ? 1 : 0;
-          });
-          widget = box;
-          break;
-        }
         CheckBox which{};
         CheckBoxFromName(control.name, which);
         checkBoxes_[static_cast<std::size_t>(which)] = box;
@@ -307,7 +299,6 @@ void MainWindow::FitCaptionFonts() {
   std::vector<QWidget*> captions;
   for (auto& [index, label] : labl_) captions.push_back(label);
   for (QCheckBox* box : checkBoxes_) captions.push_back(box);
-  captions.push_back(exactSampling_);
   for (OptionButton* option : options_) captions.push_back(option);
   for (QPushButton* button : {start_, endProgram_, toggleAllelesNumber_})
     captions.push_back(button);
@@ -393,8 +384,6 @@ void MainWindow::ShowControls() {
     box->setChecked(controls.Ticked(which));
     box->setEnabled(controls.CheckEnabled(which));
   }
-  exactSampling_->setChecked(controls.ExactSampling != 0);
-  exactSampling_->setEnabled(true);
   if (controls.Option1Selected >= 0 && controls.Option1Selected < 4) {
     options_[static_cast<std::size_t>(controls.Option1Selected)]->setChecked(true);
   }
@@ -537,7 +526,6 @@ void MainWindow::SetInputsLocked(bool locked) {
   for (QCheckBox* box : checkBoxes_) {
     if (locked) box->setEnabled(false);
   }
-  if (locked) exactSampling_->setEnabled(false);
   for (OptionButton* option : options_) option->setEnabled(!locked);
   toggleAllelesNumber_->setEnabled(!locked);
   if (!locked) ShowControls();

@@ -98,7 +98,6 @@ class MainWindow : public QWidget {
   std::map<int, QLabel*> lab_;
   std::array<QLabel*, 16> lab4_{};
   std::array<QCheckBox*, kCheckBoxCount> checkBoxes_{};
-  QCheckBox* exactSampling_ = nullptr;  // "Exact sampling"
   std::array<OptionButton*, 4> options_{};
   QPushButton* start_ = nullptr;
   QPushButton* endProgram_ = nullptr;

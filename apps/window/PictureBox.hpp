@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "output/RecordedPlot.hpp"
-#include "output/SweepReports.hpp"
+#include "output/sweep/SweepReports.hpp"
 
 namespace recmod {
 

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "control/ModelParameters.hpp"
 #include "control/RunMode.hpp"
 #include "model/HaplotypeTables.hpp"
+#include "model/ModelParameters.hpp"
 #include "model/Mutation.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
@@ -16,11 +16,9 @@
 
 namespace recmod {
 
-struct ControlValues;
-
 // (A member added here must also be copied by the parallel executor's
 // PrepareRunEngine.)
-// Everything one run reads and writes besides the controls: parameters,
+// Everything one run reads and writes besides its inputs: parameters,
 // tables, population, random draw and recorder. A start owns one; parallel
 // loops give every run a copy of its own.
 struct Engine {

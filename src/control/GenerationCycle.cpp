@@ -3,14 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "control/DecimalParse.hpp"
 #include "control/InitialState.hpp"
 #include "model/Diffusion.hpp"
 #include "model/GeneticDrift.hpp"
 #include "model/Int16.hpp"
 #include "model/Recombination.hpp"
 #include "model/Selection.hpp"
-#include "ui/ControlValues.hpp"
 
 namespace recmod {
 
@@ -21,14 +19,14 @@ double SinusoidalS(double amplitude, double r) {
 namespace {
 
 // Inverts S at every multiple of the period, or replaces it by the sinusoid.
-void VaryS(Engine& engine, const ControlValues& controls) {
+void VaryS(Engine& engine, const RunInputs& inputs) {
   ModelParameters& params = engine.params;
   if (params.InversionPeriod == 0) {
     throw RuntimeError(ErrorKind::DivisionByZero, "the inversion period is 0");
   }
   const double r = static_cast<double>(engine.Generation) / params.InversionPeriod;
-  if (controls.Ticked(CheckBox::SinusoidalOption)) {
-    params.S = SinusoidalS(ParseDecimal(controls.Text(2)), r);
+  if (inputs.switches.SinusoidalOption) {
+    params.S = SinusoidalS(inputs.SAmplitude, r);
     DeriveSelectionTerms(engine.tables.AllelesNumber, params);
   } else if (std::floor(r) == r) {
     params.S = -params.S;
@@ -38,36 +36,37 @@ void VaryS(Engine& engine, const ControlValues& controls) {
 
 }  // namespace
 
-void AdvanceGeneration(Engine& engine, const ControlValues& controls, const RunMode& mode,
+void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                        RunOutputs& outputs) {
-  if (controls.Ticked(CheckBox::InversionOfS)) VaryS(engine, controls);
-  if (controls.Ticked(CheckBox::RecombForR)) {
+  const RunSwitches& switches = inputs.switches;
+  if (switches.InversionOfS) VaryS(engine, inputs);
+  if (switches.RecombForR) {
     Recombine(engine.params, engine.tables, engine.population, engine.draw);
   }
-  if (controls.Ticked(CheckBox::GeneticDrift)) {
+  if (switches.GeneticDrift) {
     ApplyGeneticDrift(engine.params, engine.tables, engine.population, engine.draw);
   }
   ApplySelection(engine.params, engine.tables, engine.population, engine.draw);
-  ApplyMutation(engine.params, engine.tables, engine.mutation, controls, engine.population,
-                engine.draw);
+  ApplyMutation(engine.params, engine.tables, engine.mutation, switches.TotalStochasticity,
+                engine.population, engine.draw);
   DiffuseBetweenDemes(engine.params, engine.tables, engine.population, engine.draw);
   CheckFloatingPointFlags("model step");
   RecordGeneration(engine.recorder, engine.Generation, engine.params, engine.tables,
                    engine.population, mode.SingleRun, outputs.plot, outputs.reports);
 }
 
-void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode& mode,
+void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                     RunOutputs& outputs) {
   engine.draw.InfinitePopulation = mode.InfinitePopulation;
-  engine.draw.ExactSampling = controls.ExactSampling != 0;
-  BuildInitialState(engine, controls, outputs.messages);
+  engine.draw.ExactSampling = inputs.switches.ExactSampling;
+  BuildInitialState(engine, inputs, outputs.messages);
   BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
   const std::int16_t lastGeneration = engine.params.MaxGen;
   ClearFloatingPointFlags();
   engine.Generation = 1;
   while (engine.Generation <= lastGeneration) {
     try {
-      AdvanceGeneration(engine, controls, mode, outputs);
+      AdvanceGeneration(engine, inputs, mode, outputs);
     } catch (const RuntimeError& error) {
       throw RuntimeError(
           error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");

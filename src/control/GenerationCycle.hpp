@@ -1,22 +1,21 @@
 #pragma once
 
 #include "control/Engine.hpp"
+#include "control/RunInputs.hpp"
 
 namespace recmod {
-
-struct ControlValues;
 
 // One run: rebuilds the start state and the mutation coefficients, then runs
 // exactly MaxGen generations of: variation of S (InversionOfS ticked),
 // Recombine (RecombForR ticked), ApplyGeneticDrift (GeneticDrift ticked),
 // ApplySelection, ApplyMutation, DiffuseBetweenDemes and RecordGeneration.
 // A run-time error names the generation in which it happened.
-void RunGenerations(Engine& engine, const ControlValues& controls, const RunMode& mode,
+void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                     RunOutputs& outputs);
 
 // The steps of generation engine.Generation, from the variation of S to
 // RecordGeneration; RunGenerations calls it once per generation.
-void AdvanceGeneration(Engine& engine, const ControlValues& controls, const RunMode& mode,
+void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                        RunOutputs& outputs);
 
 // The value of S in a generation of the sinusoidal variation: the amplitude

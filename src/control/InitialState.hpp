@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/Engine.hpp"
+#include "control/RunInputs.hpp"
 
 namespace recmod {
 
@@ -13,6 +14,6 @@ inline constexpr const char* kFrequenciesNotOneMessage = "ab+Ab+aB+Ab frequencie
 // proportion R to 1 - R; every deme the same. Haplotype frequencies that do not
 // add up to 1 are refused with the message and InitialStateRejected set; a sum
 // that differs from 1 only beyond the 15 digits the window shows counts as 1.
-void BuildInitialState(Engine& engine, const ControlValues& controls, MessageSink& messages);
+void BuildInitialState(Engine& engine, const RunInputs& inputs, MessageSink& messages);
 
 }  // namespace recmod

@@ -1,7 +1,5 @@
 #include "control/LoopExecutor.hpp"
 
-#include "control/ParallelLoopExecutor.hpp"
-
 namespace recmod {
 
 void SequentialLoopExecutor::Execute(std::int64_t runCount, Engine& master, const LoopBody& body) {
@@ -10,11 +8,6 @@ void SequentialLoopExecutor::Execute(std::int64_t runCount, Engine& master, cons
     const double result = body.run(position, master);
     body.consume(position, result);
   }
-}
-
-std::unique_ptr<LoopExecutor> MakeLoopExecutor(int threads) {
-  if (threads <= 1) return std::make_unique<SequentialLoopExecutor>();
-  return std::make_unique<ParallelLoopExecutor>(threads);
 }
 
 }  // namespace recmod

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 #include "control/Engine.hpp"
 
@@ -49,9 +48,5 @@ class SequentialLoopExecutor final : public LoopExecutor {
   bool RunsOnCallingThread() const override { return true; }
   void Execute(std::int64_t runCount, Engine& master, const LoopBody& body) override;
 };
-
-// The executor for `threads` threads: the sequential one for 1 (or less),
-// otherwise runs spread over that many threads.
-std::unique_ptr<LoopExecutor> MakeLoopExecutor(int threads);
 
 }  // namespace recmod

@@ -4,7 +4,6 @@
 
 #include "control/GenerationCycle.hpp"
 #include "control/InitialState.hpp"
-#include "ui/ControlValues.hpp"
 
 namespace recmod {
 
@@ -31,13 +30,13 @@ std::vector<float> Log10NLoopValues(float first, float last) {
   return values;
 }
 
-double RunSKPosition(Engine& engine, const ControlValues& controls, const RunMode& mode,
+double RunSKPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                      RunOutputs& outputs, double S, double K) {
   engine.params.S = S;
   engine.params.K = K;
-  BuildInitialState(engine, controls, outputs.messages);
+  BuildInitialState(engine, inputs, outputs.messages);
   DeriveSelectionTerms(engine.tables.AllelesNumber, engine.params);
-  RunGenerations(engine, controls, mode, outputs);
+  RunGenerations(engine, inputs, mode, outputs);
   return engine.recorder.SexFrequency;
 }
 
@@ -50,11 +49,9 @@ void SeedLoopRun(RandomDraw& draw, const std::optional<std::uint64_t>& seed,
   }
 }
 
-InversionHandOver InversionHandOverOf(const ControlValues& controls,
-                                      const ModelParameters& params) {
+InversionHandOver InversionHandOverOf(const RunSwitches& switches, const ModelParameters& params) {
   InversionHandOver handOver;
-  handOver.inverts =
-      controls.Ticked(CheckBox::InversionOfS) && !controls.Ticked(CheckBox::SinusoidalOption);
+  handOver.inverts = switches.InversionOfS && !switches.SinusoidalOption;
   handOver.firstS = params.S;
   const int period = std::abs(static_cast<int>(params.InversionPeriod));
   if (handOver.inverts && period > 0 && params.MaxGen > 0) {
@@ -71,10 +68,10 @@ void StartSOfRun(const InversionHandOver& handOver, std::int64_t position, Engin
   DeriveSelectionTerms(engine.tables.AllelesNumber, engine.params);
 }
 
-double RunLog10NPosition(Engine& engine, const ControlValues& controls, const RunMode& mode,
+double RunLog10NPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                          RunOutputs& outputs) {
-  BuildInitialState(engine, controls, outputs.messages);
-  RunGenerations(engine, controls, mode, outputs);
+  BuildInitialState(engine, inputs, outputs.messages);
+  RunGenerations(engine, inputs, mode, outputs);
   return engine.recorder.SexFrequency;
 }
 

@@ -5,10 +5,9 @@
 #include <vector>
 
 #include "control/Engine.hpp"
+#include "control/RunInputs.hpp"
 
 namespace recmod {
-
-struct ControlValues;
 
 // The values the loop over S and K visits: both loop variables start at 0.01
 // and 0.8 and grow by repeated addition of 0.01 (so they carry its rounding,
@@ -28,7 +27,7 @@ std::vector<float> Log10NLoopValues(float first, float last);
 // One run of the loop over S and K: the run starts from the loop's S and K
 // (whatever an inversion of S in the previous run left), with selection terms
 // derived from them. Returns the run's result, SexFrequency.
-double RunSKPosition(Engine& engine, const ControlValues& controls, const RunMode& mode,
+double RunSKPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                      RunOutputs& outputs, double S, double K);
 
 // The generator of a run of the loop over Log10(N): from the seed of the start
@@ -49,7 +48,7 @@ struct InversionHandOver {
   double firstS = 0.0;     // S of the first run
   bool oddPerRun = false;  // each run negates S an odd number of times
 };
-InversionHandOver InversionHandOverOf(const ControlValues& controls, const ModelParameters& params);
+InversionHandOver InversionHandOverOf(const RunSwitches& switches, const ModelParameters& params);
 
 // Gives the run at 0-based `position` the S it starts with, firstS x
 // (-1)^(position x inversions per run), and derives its selection terms;
@@ -59,7 +58,7 @@ void StartSOfRun(const InversionHandOver& handOver, std::int64_t position, Engin
 // One run of the loop over Log10(N) at engine.params.CurrentLog10N, with the
 // generator as it stands. S is taken as the previous run left it. Returns the
 // run's result, SexFrequency.
-double RunLog10NPosition(Engine& engine, const ControlValues& controls, const RunMode& mode,
+double RunLog10NPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                          RunOutputs& outputs);
 
 }  // namespace recmod

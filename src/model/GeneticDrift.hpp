@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control/ModelParameters.hpp"
 #include "model/HaplotypeTables.hpp"
+#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
 

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "model/Normalisation.hpp"
-#include "ui/ControlValues.hpp"
 
 namespace recmod {
 
@@ -35,7 +34,7 @@ void BuildMutationCoefficients(const ModelParameters& params, const HaplotypeTab
 }
 
 void ApplyMutation(const ModelParameters& params, const HaplotypeTables& tables,
-                   const MutationCoefficients& coefficients, const ControlValues& controls,
+                   const MutationCoefficients& coefficients, bool totalStochasticity,
                    PopulationState& population, RandomDraw& draw) {
   const int rows = tables.TransitionCount;
   double amount[HaplotypeTables::kMaxTransition + 1][2];
@@ -44,7 +43,7 @@ void ApplyMutation(const ModelParameters& params, const HaplotypeTables& tables,
       const int source = tables.TransitionSource(k);
       const double coefficient = coefficients.At(tables.TransitionCoefficient(k));
       for (int c = 0; c <= 1; ++c) {
-        if (controls.Tick(CheckBox::TotalStochasticity) == 0 && c == 1) draw.ReuseUniforms = true;
+        if (!totalStochasticity && c == 1) draw.ReuseUniforms = true;
         const double x = population.Freq(c, d, source) * coefficient;
         amount[k][c] = DrawFrequency(draw, x);
         draw.ReuseUniforms = false;

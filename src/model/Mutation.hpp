@@ -2,14 +2,12 @@
 
 #include <array>
 
-#include "control/ModelParameters.hpp"
 #include "model/HaplotypeTables.hpp"
+#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
 
 namespace recmod {
-
-struct ControlValues;
 
 // Probabilities of the mutation transitions, declared bounds 0..12; entries
 // 1..6 are used with two loci and 1..12 with three.
@@ -29,10 +27,10 @@ void BuildMutationCoefficients(const ModelParameters& params, const HaplotypeTab
 
 // Moves frequency along the transition table within each deme. All amounts of
 // a deme are drawn from the frequencies before the first move; with
-// TotalStochasticity unticked the R- class reuses the R+ class's pair of
+// totalStochasticity false (TotalStochasticity unticked) the R- class reuses the R+ class's pair of
 // uniforms for the same transition.
 void ApplyMutation(const ModelParameters& params, const HaplotypeTables& tables,
-                   const MutationCoefficients& coefficients, const ControlValues& controls,
+                   const MutationCoefficients& coefficients, bool totalStochasticity,
                    PopulationState& population, RandomDraw& draw);
 
 }  // namespace recmod

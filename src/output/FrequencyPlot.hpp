@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "control/ModelParameters.hpp"
 #include "model/HaplotypeTables.hpp"
+#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "output/PlotSurface.hpp"
 #include "output/ReportFiles.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ControlValues.hpp"
+#include "output/Rgb.hpp"
 
 namespace recmod {
 

@@ -8,8 +8,8 @@ namespace recmod {
 
 namespace {
 constexpr std::array<const char*, kCheckBoxCount> kNames = {
-    "RecombForR",   "TotalStochasticity", "GeneticDrift",         "InterdemicDiffusion",
-    "InversionOfS", "SinusoidalOption",   "LinkageDisequilibrium"};
+    "RecombForR",   "TotalStochasticity", "GeneticDrift",          "InterdemicDiffusion",
+    "InversionOfS", "SinusoidalOption",   "LinkageDisequilibrium", "ExactSampling"};
 
 void CheckTxtIndex(int index) {
   if (!IsTxtIndex(index)) {

@@ -5,15 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace recmod {
+#include "output/Rgb.hpp"
 
-// A colour as red, green, blue components.
-struct Rgb {
-  std::uint8_t red = 0;
-  std::uint8_t green = 0;
-  std::uint8_t blue = 0;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+namespace recmod {
 
 // The check boxes of the window, by their names there.
 enum class CheckBox : int {
@@ -24,12 +18,20 @@ enum class CheckBox : int {
   InversionOfS,
   SinusoidalOption,
   LinkageDisequilibrium,
+  // "Exact sampling": multinomial Wright-Fisher drift instead of the
+  // entry-by-entry draw (off at start-up).
+  ExactSampling,
 };
-inline constexpr int kCheckBoxCount = 7;
+inline constexpr int kCheckBoxCount = 8;
 inline constexpr std::array<CheckBox, kCheckBoxCount> kAllCheckBoxes = {
-    CheckBox::RecombForR,           CheckBox::TotalStochasticity, CheckBox::GeneticDrift,
-    CheckBox::InterdemicDiffusion,  CheckBox::InversionOfS,       CheckBox::SinusoidalOption,
-    CheckBox::LinkageDisequilibrium};
+    CheckBox::RecombForR,
+    CheckBox::TotalStochasticity,
+    CheckBox::GeneticDrift,
+    CheckBox::InterdemicDiffusion,
+    CheckBox::InversionOfS,
+    CheckBox::SinusoidalOption,
+    CheckBox::LinkageDisequilibrium,
+    CheckBox::ExactSampling};
 
 // "RecombForR", "TotalStochasticity", ...
 const char* CheckBoxName(CheckBox box);
@@ -61,9 +63,6 @@ struct ControlValues {
   std::string lab23Caption;
   Rgb txt22Background = kInputBackground;
   bool Lab4Visible = false;
-  // "Exact sampling": multinomial Wright-Fisher drift instead of the
-  // entry-by-entry draw (1 ticked, 0 unticked; off at start-up).
-  int ExactSampling = 0;
 
   // The text of txt `index`; an index that names no field is a "Subscript out
   // of range" error.

@@ -1,7 +1,7 @@
 #include "ui/FinishedSweep.hpp"
 
-#include "control/DecimalParse.hpp"
 #include "output/ReportFiles.hpp"
+#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 

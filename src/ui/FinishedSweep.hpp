@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "output/SweepReports.hpp"
+#include "output/sweep/SweepReports.hpp"
 #include "ui/Simulator.hpp"
 
 namespace recmod {

@@ -6,10 +6,10 @@
 #include <string>
 #include <system_error>
 
-#include "control/DecimalParse.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
 #include "output/ReportFiles.hpp"
+#include "ui/DecimalParse.hpp"
 #include "ui/OptionInterplay.hpp"
 
 namespace recmod {

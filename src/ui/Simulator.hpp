@@ -7,6 +7,7 @@
 #include <string>
 
 #include "control/Engine.hpp"
+#include "control/RunInputs.hpp"
 #include "control/RunMode.hpp"
 #include "control/SweepRange.hpp"
 #include "output/MessageSink.hpp"
@@ -55,6 +56,8 @@ struct Simulator {
   ControlValues controls;
   FieldTables fields;
   RunMode runMode;
+  // What the engine is handed, read from the controls at every start.
+  RunInputs inputs;
   Engine engine;
   ReportFiles reports;
 

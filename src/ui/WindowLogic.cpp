@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "control/DecimalParse.hpp"
 #include "model/HaplotypeTables.hpp"
 #include "output/NumberText.hpp"
+#include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 

@@ -287,13 +287,14 @@ TEST(BatchProgram, FieldsShowWhatTheValidationMade) {
 
   // Start-up texts, every field and box listed.
   std::map<std::string, std::string> shown = fields({});
-  EXPECT_EQ(shown.size(), 28U + 7U);  // txt 0..22, 30, 37..40 and the boxes
+  EXPECT_EQ(shown.size(), 28U + 8U);  // txt 0..22, 30, 37..40 and the boxes
   EXPECT_EQ(shown["0"], "1E-05");
   EXPECT_EQ(shown["2"], "0.1");
   EXPECT_EQ(shown["17"], "250");
   EXPECT_EQ(shown["30"], "C:");
   EXPECT_EQ(shown["GeneticDrift"], "0");
   EXPECT_EQ(shown["RecombForR"], "1");
+  EXPECT_EQ(shown["ExactSampling"], "0");
 
   // Half steps and whole numbers.
   std::string err;

@@ -1,4 +1,4 @@
-#include "control/DecimalParse.hpp"
+#include "ui/DecimalParse.hpp"
 
 #include <gtest/gtest.h>
 

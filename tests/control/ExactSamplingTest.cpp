@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "control/DecimalParse.hpp"
 #include "control/LoopRuns.hpp"
 #include "support/DriftTheory.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowSession.hpp"
+#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 namespace {
@@ -77,7 +77,7 @@ TEST(ExactSampling, ABeneficialMutantFixesAsKimuraSays) {
   int fixed = 0;
   for (int run = 0; run < runs; ++run) {
     SeedLoopRun(engine.draw, window.sim.seed, static_cast<std::uint64_t>(run));
-    RunLog10NPosition(engine, window.sim.controls, window.sim.runMode, outputs);
+    RunLog10NPosition(engine, window.sim.inputs, window.sim.runMode, outputs);
     const PopulationState& f = engine.population;
     const double A = f.Freq(0, 1, 2) + f.Freq(0, 1, 4) + f.Freq(1, 1, 2) + f.Freq(1, 1, 4);
     fixed += A > 1.0 - 1e-6;

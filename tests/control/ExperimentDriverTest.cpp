@@ -1,4 +1,4 @@
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "control/DecimalParse.hpp"
 #include "control/LoopRuns.hpp"
 #include "control/RunStatistics.hpp"
 #include "model/RuntimeError.hpp"
@@ -19,6 +18,7 @@
 #include "support/ReportLines.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowDriving.hpp"
+#include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/WindowLogic.hpp"
@@ -222,7 +222,7 @@ TEST(StartClick, LoopOverSKWithInversionVisitsTheTwentyLoopValues) {
   for (const auto& [block, k] : {std::pair<std::size_t, std::size_t>{0, 1}, {6, 20}, {19, 40}}) {
     Engine alone = window.sim.engine;
     RunOutputs outputs{window.plot, nullptr, window.frontEnd, nullptr};
-    const double result = RunSKPosition(alone, window.sim.controls, window.sim.runMode, outputs,
+    const double result = RunSKPosition(alone, window.sim.inputs, window.sim.runMode, outputs,
                                         sValues[block], kValues[k]);
     EXPECT_EQ(SplitTabs(lines[block * 43 + 1 + k])[1], NumberText(result));
   }
@@ -275,7 +275,7 @@ TEST(StartClick, LoopOverLog10NWritesBlocksAndTheirStatistics) {
   alone.params.CurrentLog10N = 1.5F;
   SeedLoopRun(alone.draw, window.sim.seed, 6);
   RunOutputs outputs{window.plot, nullptr, window.frontEnd, nullptr};
-  const double result = RunLog10NPosition(alone, window.sim.controls, window.sim.runMode, outputs);
+  const double result = RunLog10NPosition(alone, window.sim.inputs, window.sim.runMode, outputs);
   EXPECT_EQ(report2[6 + 3], NumberText(result));
 }
 

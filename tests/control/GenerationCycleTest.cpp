@@ -17,21 +17,15 @@ namespace {
 using Kind = testing::RecordingPlotSurface::Kind;
 
 // Notes the selection coefficient in force when each generation is recorded
-// (the recorder sets the R+ colour once per generation), and can run an action
-// at a chosen generation.
+// (the recorder sets the R+ colour once per generation).
 class WatchingSurface : public testing::RecordingPlotSurface {
  public:
   explicit WatchingSurface(const Engine& engine) : engine_(engine) {}
   void SetColour(Rgb colour) override {
-    if (colour == kSexColour) {
-      S.push_back(engine_.params.S);
-      if (engine_.Generation == actionGeneration && action) action();
-    }
+    if (colour == kSexColour) S.push_back(engine_.params.S);
     RecordingPlotSurface::SetColour(colour);
   }
   std::vector<double> S;  // S[g - 1] is the value in generation g
-  int actionGeneration = 0;
-  std::function<void()> action;
 
  private:
   const Engine& engine_;
@@ -42,7 +36,7 @@ class GenerationCycleTest : public ::testing::Test {
   void Run(const RunMode& mode = testing::SingleInfiniteRun()) {
     testing::PrepareEngine(engine, controls, loci);
     RunOutputs outputs{surface, nullptr, messages, nullptr};
-    RunGenerations(engine, controls, mode, outputs);
+    RunGenerations(engine, testing::InputsOf(controls, loci), mode, outputs);
   }
   void Tick(CheckBox box, bool ticked = true) { testing::SetTick(controls, box, ticked); }
 
@@ -95,18 +89,6 @@ TEST_F(GenerationCycleTest, SinusoidalVariationFollowsTheAmplitudeInTheSField) {
   EXPECT_NEAR(surface.S[99], 0.0, 1e-15);
   EXPECT_EQ(engine.params.S, surface.S.back());
   EXPECT_EQ(engine.params.DoubleMutantSelection, 1.0 * (std::pow(1.0 + surface.S.back(), 2) - 1.0));
-}
-
-TEST_F(GenerationCycleTest, TheAmplitudeIsReadAgainInEveryGeneration) {
-  Tick(CheckBox::InversionOfS);
-  Tick(CheckBox::SinusoidalOption);
-  controls.Text(17) = "20";
-  surface.actionGeneration = 10;
-  surface.action = [this] { controls.Text(2) = "0.2"; };
-  Run();
-  // Generation 11 uses the new text, and the start value of S plays no part.
-  EXPECT_EQ(surface.S[9], 0.1 * std::sin((10.0 / 100 / 2) * 6.28318530717958));
-  EXPECT_EQ(surface.S[10], 0.2 * std::sin((11.0 / 100 / 2) * 6.28318530717958));
 }
 
 TEST_F(GenerationCycleTest, ABlankInversionPeriodStopsTheRunInsteadOfDividingByZero) {
@@ -213,7 +195,7 @@ TEST_F(GenerationCycleTest, InfiniteRunsAreDeterministicAndFiniteRunsFollowTheGe
     engine.params.CurrentLog10N = 4.0F;
     engine.draw.generator.Seed(seed);
     RunOutputs outputs{surface, nullptr, messages, nullptr};
-    RunGenerations(engine, controls, testing::SingleFiniteRun(), outputs);
+    RunGenerations(engine, testing::InputsOf(controls, 3), testing::SingleFiniteRun(), outputs);
     for (int d = 1; d <= 3; ++d)
       EXPECT_TRUE(testing::DemeNormalised(engine.population, engine.tables, d));
     EXPECT_TRUE(testing::DemeNormalised(engine.population, engine.tables, 1, 3));

@@ -12,7 +12,7 @@ class InitialStateTest : public ::testing::Test {
  protected:
   void Build(std::int16_t loci = 2) {
     testing::PrepareEngine(engine, controls, loci);
-    BuildInitialState(engine, controls, messages);
+    BuildInitialState(engine, testing::InputsOf(controls, loci), messages);
   }
   void GiveHaplotypes(const char* ab, const char* Ab, const char* aB, const char* AB) {
     testing::SetTick(controls, CheckBox::LinkageDisequilibrium, true);

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "control/ParallelLoopExecutor.hpp"
 #include "model/RuntimeError.hpp"
+#include "parallel/ParallelLoopExecutor.hpp"
 
 namespace recmod {
 namespace {

@@ -1,4 +1,5 @@
-#include "control/ModelParameters.hpp"
+#include "driver/ReadParameters.hpp"
+#include "model/ModelParameters.hpp"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "control/ExperimentDriver.hpp"
 #include "control/GenerationCycle.hpp"
 #include "control/LoopRuns.hpp"
 #include "control/SweepRange.hpp"
+#include "driver/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
 #include "support/StartupControls.hpp"
@@ -80,7 +80,7 @@ StartResult Start(const LoopSetting& setting, int threads,
   for (const CheckBox box : setting.clicks) CheckBox_Click(sim, box);
   for (const auto& [index, text] : setting.fields) TypeInto(sim, index, text);
   TypeInto(sim, 30, dir.string());
-  sim.controls.ExactSampling = setting.exactSampling ? 1 : 0;
+  SetTick(sim, CheckBox::ExactSampling, setting.exactSampling ? 1 : 0);
   sim.seed = setting.seed;
   sim.sSweep = setting.sSweep;
   sim.kSweep = setting.kSweep;
@@ -254,7 +254,8 @@ TEST(InversionHandOver, GivesEachRunTheSOfARunInSequence) {
     controls.Text(17) = c.maxGen;
     Engine chained;
     testing::PrepareEngine(chained, controls);
-    const InversionHandOver handOver = InversionHandOverOf(controls, chained.params);
+    const InversionHandOver handOver =
+        InversionHandOverOf(testing::InputsOf(controls).switches, chained.params);
     EXPECT_TRUE(handOver.inverts);
     EXPECT_EQ(handOver.oddPerRun, c.oddPerRun);
     EXPECT_EQ(handOver.firstS, 0.3);
@@ -271,7 +272,7 @@ TEST(InversionHandOver, GivesEachRunTheSOfARunInSequence) {
       EXPECT_EQ(fresh.params.S, chained.params.S);
       EXPECT_EQ(fresh.params.DoubleMutantSelection, chained.params.DoubleMutantSelection);
       SeedLoopRun(chained.draw, 5, static_cast<std::uint64_t>(position));
-      RunLog10NPosition(chained, controls, mode, outputs);
+      RunLog10NPosition(chained, testing::InputsOf(controls), mode, outputs);
     }
   }
   // Without the inversion, or with the sinusoid, S is left alone.
@@ -281,7 +282,7 @@ TEST(InversionHandOver, GivesEachRunTheSOfARunInSequence) {
   Engine engine;
   testing::PrepareEngine(engine, controls);
   engine.params.S = 0.7;
-  StartSOfRun(InversionHandOverOf(controls, engine.params), 1, engine);
+  StartSOfRun(InversionHandOverOf(testing::InputsOf(controls).switches, engine.params), 1, engine);
   EXPECT_EQ(engine.params.S, 0.7);
 }
 

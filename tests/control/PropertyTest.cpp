@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "control/DecimalParse.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
 #include "support/NumberFormatCheck.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowSession.hpp"
+#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 namespace {
@@ -256,7 +256,7 @@ TEST(Properties, RandomValidSettingsRunCleanlyAndWriteSoundReports) {
       // with the default draw, by every entry of a small deme drawing 0.
       const bool possible = SelectionCanEmptyADeme(ParseDecimal(window.sim.controls.Text(2)),
                                                    ParseDecimal(window.sim.controls.Text(3))) ||
-                            (mode % 2 == 1 && window.sim.controls.ExactSampling == 0);
+                            (mode % 2 == 1 && !window.sim.controls.Ticked(CheckBox::ExactSampling));
       ASSERT_TRUE(error.kind() == ErrorKind::EmptyDeme && possible) << error.what();
       ++emptied;
       continue;

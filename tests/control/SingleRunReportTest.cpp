@@ -57,7 +57,7 @@ class SingleRunReportTest : public ::testing::Test {
     reports.WriteLine(1, ReportFile1Header(engine.tables));
     RunOutputs outputs{plot, &reports, messages, nullptr};
     try {
-      RunGenerations(engine, controls, mode, outputs);
+      RunGenerations(engine, testing::InputsOf(controls, loci), mode, outputs);
     } catch (...) {
       reports.CloseAll();
       throw;
@@ -192,7 +192,7 @@ TEST_F(SingleRunReportTest, LoopRunsWriteNoGenerationLines) {
   testing::PrepareEngine(engine, controls, loci);
   engine.recorder.ReportLine = "untouched";
   RunOutputs outputs{plot, nullptr, messages, nullptr};
-  RunGenerations(engine, controls, loop, outputs);
+  RunGenerations(engine, testing::InputsOf(controls, loci), loop, outputs);
   EXPECT_EQ(engine.recorder.ReportLine, "untouched");
   EXPECT_EQ(plot.Count(testing::RecordingPlotSurface::Kind::Line), 249u * 8u);
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 #include "support/FrequencyChecks.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowDriving.hpp"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/ReportFiles.hpp"
 #include "support/TempDirectory.hpp"

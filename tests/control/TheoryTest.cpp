@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "control/DecimalParse.hpp"
 #include "model/PopulationState.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowSession.hpp"
+#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 namespace {

@@ -23,7 +23,10 @@ class MutationTest : public ::testing::Test {
     BuildMutationCoefficients(params, tables, coefficients, draw);
     testing::SetTick(controls, CheckBox::TotalStochasticity, true);
   }
-  void Mutate() { ApplyMutation(params, tables, coefficients, controls, population, draw); }
+  void Mutate() {
+    ApplyMutation(params, tables, coefficients, controls.Ticked(CheckBox::TotalStochasticity),
+                  population, draw);
+  }
 
   HaplotypeTables tables;
   ModelParameters params;

@@ -98,8 +98,9 @@ TEST(StepInvariants, EveryStepLeavesEveryDemeNormalised) {
         ASSERT_TRUE(AllDemesNormalised(model, "drift"));
         ApplySelection(model.params, model.tables, model.population, model.draw);
         ASSERT_TRUE(AllDemesNormalised(model, "selection"));
-        ApplyMutation(model.params, model.tables, model.coefficients, model.controls,
-                      model.population, model.draw);
+        ApplyMutation(model.params, model.tables, model.coefficients,
+                      model.controls.Ticked(CheckBox::TotalStochasticity), model.population,
+                      model.draw);
         ASSERT_TRUE(AllDemesNormalised(model, "mutation"));
         DiffuseBetweenDemes(model.params, model.tables, model.population, model.draw);
         ASSERT_TRUE(AllDemesNormalised(model, "diffusion", true));
@@ -134,7 +135,8 @@ TEST(StepInvariants, ModifierFrequencyIsKeptByRecombinationMutationAndEqualDemes
     const double before = sexShare();
     Recombine(model.params, model.tables, model.population, model.draw);
     EXPECT_NEAR(sexShare(), before, 1e-14) << "recombination, " << model.description;
-    ApplyMutation(model.params, model.tables, model.coefficients, model.controls, model.population,
+    ApplyMutation(model.params, model.tables, model.coefficients,
+                  model.controls.Ticked(CheckBox::TotalStochasticity), model.population,
                   model.draw);
     EXPECT_NEAR(sexShare(), before, 1e-14) << "mutation, " << model.description;
   }

@@ -7,9 +7,9 @@
 #include <random>
 #include <utility>
 
-#include "output/AxisTicks.hpp"
-#include "output/ContourLines.hpp"
-#include "output/DivergingColourScale.hpp"
+#include "output/sweep/AxisTicks.hpp"
+#include "output/sweep/ContourLines.hpp"
+#include "output/sweep/DivergingColourScale.hpp"
 
 namespace recmod {
 namespace {

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "control/ExperimentDriver.hpp"
-#include "output/SweepReports.hpp"
+#include "driver/ExperimentDriver.hpp"
+#include "output/sweep/SweepReports.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowDriving.hpp"
 #include "ui/FinishedSweep.hpp"

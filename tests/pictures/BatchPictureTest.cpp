@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "PictureChecks.hpp"
-#include "output/SweepReports.hpp"
+#include "output/sweep/SweepReports.hpp"
 #include "render/SweepRendering.hpp"
 #include "support/ProgramRun.hpp"
 #include "support/TempDirectory.hpp"

@@ -7,7 +7,7 @@
 #include <QSvgRenderer>
 
 #include "PictureChecks.hpp"
-#include "output/SweepReports.hpp"
+#include "output/sweep/SweepReports.hpp"
 #include "render/SweepRendering.hpp"
 #include "support/TempDirectory.hpp"
 

@@ -2,8 +2,9 @@
 
 #include <cstddef>
 
-#include "control/ModelParameters.hpp"
+#include "driver/ReadParameters.hpp"
 #include "model/HaplotypeTables.hpp"
+#include "model/ModelParameters.hpp"
 
 namespace recmod::testing {
 
@@ -21,6 +22,10 @@ ControlValues StartupControlValues() {
 
 void SetTick(ControlValues& controls, CheckBox box, bool ticked) {
   controls.tick[static_cast<std::size_t>(box)] = ticked ? 1 : 0;
+}
+
+RunInputs InputsOf(const ControlValues& controls, std::int16_t loci) {
+  return ReadRunInputs(controls, loci);
 }
 
 void PrepareEngine(Engine& engine, const ControlValues& controls, std::int16_t loci) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "control/Engine.hpp"
+#include "control/RunInputs.hpp"
 #include "control/RunMode.hpp"
 #include "ui/ControlValues.hpp"
 
@@ -21,6 +22,9 @@ void SetTick(ControlValues& controls, CheckBox box, bool ticked);
 // Builds the haplotype tables for `loci` and reads the parameters from the
 // controls, as a start does before its first run.
 void PrepareEngine(Engine& engine, const ControlValues& controls, std::int16_t loci = 2);
+
+// The typed inputs that a start would hand the engine for `controls`.
+RunInputs InputsOf(const ControlValues& controls, std::int16_t loci = 2);
 
 // The run-mode flags of option 0 (one run, N infinite) and option 1 (one run,
 // N finite).

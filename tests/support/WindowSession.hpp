@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 #include "support/ReportLines.hpp"
+#include "ui/OptionInterplay.hpp"
 #include "ui/Simulator.hpp"
 
 namespace recmod::testing {
@@ -55,7 +56,7 @@ class WindowSession {
   // Clicks the box when its tick differs from `ticked`.
   void Tick(CheckBox box, bool ticked);
   // The "Exact sampling" check box.
-  void TickExactSampling(bool ticked) { sim.controls.ExactSampling = ticked ? 1 : 0; }
+  void TickExactSampling(bool ticked) { SetTick(sim, CheckBox::ExactSampling, ticked ? 1 : 0); }
   StartOutcome Start() { return Start_Click(sim); }
 
   Simulator sim;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "LoadedWindow.hpp"
-#include "control/DecimalParse.hpp"
 #include "model/RuntimeError.hpp"
 #include "support/TempDirectory.hpp"
+#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 namespace {

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <limits>
 
-#include "output/AxisTicks.hpp"
-#include "output/ContourLines.hpp"
-#include "output/DivergingColourScale.hpp"
+#include "output/sweep/AxisTicks.hpp"
+#include "output/sweep/ContourLines.hpp"
+#include "output/sweep/DivergingColourScale.hpp"
 
 namespace recmod {
 

@@ -6,7 +6,7 @@
 #include <QSize>
 #include <QString>
 
-#include "output/SweepReports.hpp"
+#include "output/sweep/SweepReports.hpp"
 
 class QPainter;
 

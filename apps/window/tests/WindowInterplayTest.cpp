@@ -168,17 +168,17 @@ class WindowInterplayTest : public QObject {
     QCheckBox* box = open.checkBox("ExactSampling");
     QVERIFY(box->isEnabled());
     QVERIFY(!box->isChecked());
-    QCOMPARE(open.sim().controls.ExactSampling, 0);
+    QCOMPARE(open.sim().controls.Tick(CheckBox::ExactSampling), 0);
     const RunMode before = open.sim().runMode;
     open.click(box);
     QVERIFY(box->isChecked());
-    QCOMPARE(open.sim().controls.ExactSampling, 1);
+    QCOMPARE(open.sim().controls.Tick(CheckBox::ExactSampling), 1);
     QCOMPARE(open.sim().runMode.SingleRun, before.SingleRun);
     // It holds across the validation pass that leaving a field runs.
     Enter(open, 2, QStringLiteral("0.2"));
     QVERIFY(box->isChecked());
     open.click(box);
-    QCOMPARE(open.sim().controls.ExactSampling, 0);
+    QCOMPARE(open.sim().controls.Tick(CheckBox::ExactSampling), 0);
   }
 
   void inversionOfSGovernsSinusoidalVariation() {

@@ -1,4 +1,4 @@
-#include "output/ContourLines.hpp"
+#include "output/sweep/ContourLines.hpp"
 
 #include <algorithm>
 #include <array>

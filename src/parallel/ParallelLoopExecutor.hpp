@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "control/LoopExecutor.hpp"
 
 namespace recmod {
@@ -21,5 +23,9 @@ class ParallelLoopExecutor final : public LoopExecutor {
  private:
   int threads_;
 };
+
+// The executor for `threads` threads: the sequential one for 1 (or less),
+// otherwise runs spread over that many threads.
+std::unique_ptr<LoopExecutor> MakeLoopExecutor(int threads);
 
 }  // namespace recmod

@@ -1,4 +1,4 @@
-#include "output/SweepReports.hpp"
+#include "output/sweep/SweepReports.hpp"
 
 #include <cerrno>
 #include <charconv>

@@ -5,8 +5,6 @@
 
 namespace recmod {
 
-struct ControlValues;
-
 // The run parameters, read afresh from the fields at every start, with the
 // derived selection terms. z, Log10N, Diffusion and CurrentLog10N are single
 // precision and widen to double where they enter arithmetic.
@@ -30,12 +28,6 @@ struct ModelParameters {
   // log10 of N for the run in progress (finite population only).
   float CurrentLog10N = 0.0F;
 };
-
-// Fills the parameters from the field texts in the order u, w, S, K, (derived
-// terms), MaxGen, z, Iterations, Log10N, Demes, Diffusion, InversionPeriod,
-// SaveDirectory. Reads only; changes no field.
-void ReadParameters(const ControlValues& controls, std::int16_t allelesNumber,
-                    ModelParameters& params);
 
 // DoubleMutantSelection = K((1 + S)^2 - 1); with three loci also
 // TripleMutantSelection = K K((1 + S)^3 - 1). The powers are taken as written.

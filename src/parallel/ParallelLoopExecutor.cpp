@@ -1,4 +1,4 @@
-#include "control/ParallelLoopExecutor.hpp"
+#include "parallel/ParallelLoopExecutor.hpp"
 
 #include <oneapi/tbb/enumerable_thread_specific.h>
 #include <oneapi/tbb/global_control.h>
@@ -98,6 +98,11 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
                                            oneapi::tbb::filter_mode::serial_in_order, deliver));
   });
   if (failure) std::rethrow_exception(failure);
+}
+
+std::unique_ptr<LoopExecutor> MakeLoopExecutor(int threads) {
+  if (threads <= 1) return std::make_unique<SequentialLoopExecutor>();
+  return std::make_unique<ParallelLoopExecutor>(threads);
 }
 
 }  // namespace recmod

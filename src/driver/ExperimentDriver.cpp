@@ -1,16 +1,18 @@
-#include "control/ExperimentDriver.hpp"
+#include "driver/ExperimentDriver.hpp"
 
 #include <string>
 
-#include "control/DecimalParse.hpp"
 #include "control/GenerationCycle.hpp"
 #include "control/InitialState.hpp"
 #include "control/LoopExecutor.hpp"
 #include "control/LoopRuns.hpp"
 #include "control/RunStatistics.hpp"
 #include "control/SweepRange.hpp"
+#include "driver/ReadParameters.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/NumberText.hpp"
+#include "parallel/ParallelLoopExecutor.hpp"
+#include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 
 namespace recmod {
@@ -50,20 +52,17 @@ void RunSingle(Simulator& sim) {
   sim.reports.WriteLine(1, ReportFile1Header(engine.tables));
   if (!sim.runMode.InfinitePopulation) engine.params.CurrentLog10N = engine.params.Log10N;
   RunOutputs outputs = OutputsOf(sim);
-  RunGenerations(engine, sim.controls, sim.runMode, outputs);
+  RunGenerations(engine, sim.inputs, sim.runMode, outputs);
   sim.frontEnd->RunFinished(1, 1);
 }
 
 // Where the runs of a loop draw and tell. Runs on the calling thread use the
 // window's picture box and front end, as in a loop in sequence; runs on other
-// threads get a surface and a message sink of their own and read a copy of the
-// controls taken before the loop.
+// threads get a surface and a message sink of their own.
 class LoopRunOutputs {
  public:
   LoopRunOutputs(Simulator& sim, const LoopExecutor& executor)
-      : sim_(sim), inSequence_(executor.RunsOnCallingThread()), controls_(sim.controls) {}
-
-  const ControlValues& controls() const { return inSequence_ ? sim_.controls : controls_; }
+      : sim_(sim), inSequence_(executor.RunsOnCallingThread()) {}
 
   // Calls `run` with the outputs of one run.
   template <typename Run>
@@ -81,7 +80,6 @@ class LoopRunOutputs {
  private:
   Simulator& sim_;
   bool inSequence_;
-  ControlValues controls_;
 };
 
 // Mode 2: the loop over S and K with an infinite population (820 runs at the
@@ -115,7 +113,7 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
   };
   body.run = [&](std::int64_t position, Engine& runEngine) {
     return runOutputs.With([&](RunOutputs& outputs) {
-      return RunSKPosition(runEngine, runOutputs.controls(), sim.runMode, outputs, sOf(position),
+      return RunSKPosition(runEngine, sim.inputs, sim.runMode, outputs, sOf(position),
                            kOf(position));
     });
   };
@@ -148,7 +146,7 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
   const std::int16_t n = params.Iterations;
   const std::int64_t perBlock = n > 0 ? n : 0;
   const auto total = static_cast<std::int64_t>(sizes.size()) * perBlock;
-  const InversionHandOver handOver = InversionHandOverOf(sim.controls, params);
+  const InversionHandOver handOver = InversionHandOverOf(sim.inputs.switches, params);
   const std::uint64_t reseedsBefore = engine.draw.ReseedCount;
   // Seeds and the S handed on follow the position in the whole sweep, of
   // which this start may be a later part.
@@ -195,7 +193,7 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     runEngine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(position);
     SeedLoopRun(runEngine.draw, sim.seed, static_cast<std::uint64_t>(offset + position));
     return runOutputs.With([&](RunOutputs& outputs) {
-      return RunLog10NPosition(runEngine, runOutputs.controls(), sim.runMode, outputs);
+      return RunLog10NPosition(runEngine, sim.inputs, sim.runMode, outputs);
     });
   };
   body.consume = [&](std::int64_t position, double result) {
@@ -242,14 +240,15 @@ bool Prepare(Simulator& sim) {
     }
   }
   Engine& engine = sim.engine;
-  ReadParameters(sim.controls, engine.tables.AllelesNumber, engine.params);
+  sim.inputs = ReadRunInputs(sim.controls, engine.tables.AllelesNumber);
+  engine.params = sim.inputs.params;
   // The inversion of S divides the generation by the period: a blank period
   // cannot be run.
   if (sim.controls.Ticked(CheckBox::InversionOfS) && engine.params.InversionPeriod == 0) {
     sim.frontEnd->ShowMessage(kInversionPeriodNeededMessage);
     return false;
   }
-  BuildInitialState(engine, sim.controls, *sim.frontEnd);
+  BuildInitialState(engine, sim.inputs, *sim.frontEnd);
   if (engine.InitialStateRejected) {
     engine.InitialStateRejected = false;
     return false;

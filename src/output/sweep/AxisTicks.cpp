@@ -1,4 +1,4 @@
-#include "output/AxisTicks.hpp"
+#include "output/sweep/AxisTicks.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "output/DivergingColourScale.hpp"
+#include "output/sweep/DivergingColourScale.hpp"
 
 #include <algorithm>
 #include <cmath>
