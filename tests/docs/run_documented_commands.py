@@ -24,6 +24,10 @@ Markers: a comment line directly above a command changes it for the test.
 
 A command fails when it exits with a status other than 0; the test then
 names the document, the line and the command, and shows its stderr.
+
+Python: after a document's commands, each of its ```python blocks is saved
+and run as `python3 BLOCK.py .` in the same directory, so that a reader
+shown beside the commands must read the files they wrote.
 """
 import os
 import re
@@ -76,8 +80,19 @@ def documented_commands(path):
     return commands
 
 
-def option_name(word):
-    return word.split("=", 1)[0] if word.startswith("--") else None
+def python_blocks(path):
+    """(line number, text) of every ```python block."""
+    blocks, current, start = [], None, 0
+    for number, line in enumerate(path.read_text().splitlines(), start=1):
+        if current is None:
+            if re.match(r"^```\s*python\s*$", line):
+                current, start = [], number
+        elif line.startswith("```"):
+            blocks.append((start, "\n".join(current) + "\n"))
+            current = None
+        else:
+            current.append(line)
+    return blocks
 
 
 def apply_marker(words, marker):
@@ -156,6 +171,16 @@ def main():
                 print(f"{'ok  ' if status == 0 else 'FAIL'}  {where} ({seconds:.1f} s): {shown}")
                 if status != 0:
                     failures.append((where, shown, status, errors))
+            for line, text in python_blocks(document):
+                where = f"{document.relative_to(source)}:{line}"
+                script = directory / f"doc_block_{line}.py"
+                script.write_text(text)
+                done = subprocess.run([sys.executable, script.name, "."], cwd=directory,
+                                      capture_output=True, text=True, timeout=TIMEOUT_SECONDS)
+                run += 1
+                print(f"{'ok  ' if done.returncode == 0 else 'FAIL'}  {where}: python block")
+                if done.returncode != 0:
+                    failures.append((where, "python block", done.returncode, done.stderr))
     for where, shown, status, errors in failures:
         print(f"\n{where}: exit status {status}: {shown}\n{errors.rstrip()}", file=sys.stderr)
     print(f"\n{run} documented commands run, {skipped} skipped, {len(failures)} failed")
