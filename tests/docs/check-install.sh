@@ -26,6 +26,11 @@ if [[ -f $build/packaging/man/recmod-batch.1.gz ]]; then
     fail "recmod-batch(1) does not describe the options"
 fi
 
+if [[ -x $build/bin/recmod ]]; then
+  window_version=$("$prefix/bin/recmod" --version)
+  [[ $window_version =~ ^recmod\ [0-9]+\.[0-9]+\.[0-9]+\ \(.+\)$ ]] ||
+    fail "recmod --version printed: $window_version"
+fi
 version=$("$program" --version)
 [[ $version =~ ^recmod-batch\ [0-9]+\.[0-9]+\.[0-9]+\ \(.+\)$ ]] || fail "--version printed: $version"
 
