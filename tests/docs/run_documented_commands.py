@@ -28,6 +28,12 @@ Markers: a comment line directly above a command changes it for the test.
 A command fails when it exits with a status other than 0; the test then
 names the document, the line and the command, and shows its stderr.
 
+Excerpts: an HTML comment `<!-- doc-test: expect FILE -->` directly above a
+```text block says that the block is the beginning of FILE as the commands
+above it in the document left it, written with `→` for a TAB and `↵` for
+CR LF (every line must show its `↵`); a line `...` ends the excerpt. So the
+report lines a document quotes are checked byte for byte.
+
 Python: after a document's commands, each of its ```python blocks is saved
 and run as `python3 BLOCK.py .` in the same directory, so that a reader
 shown beside the commands must read the files they wrote.
@@ -44,6 +50,7 @@ from pathlib import Path
 PROGRAM_NAMES = {"recmod-batch", "build/bin/recmod-batch"}
 FENCE = re.compile(r"^```\s*(sh|bash|shell)\s*$")
 MARKER = re.compile(r"^\s*#\s*doc-test:\s*(.*?)\s*$")
+EXPECT = re.compile(r"^<!--\s*doc-test:\s*expect\s+(\S+)\s*-->\s*$")
 TIMEOUT_SECONDS = 300
 
 
@@ -81,6 +88,54 @@ def documented_commands(path):
         if words:
             marker = None
     return commands
+
+
+def expected_excerpts(path):
+    """(line number, file name, expected first bytes) of every excerpt."""
+    excerpts, target, current, start, in_fence = [], None, None, 0, False
+
+    def finish():
+        text = "".join(current).replace("→", "\t").replace("↵", "\r\n")
+        excerpts.append((start, target_of_block, text.encode("ascii")))
+
+    target_of_block = None
+    for number, line in enumerate(path.read_text().splitlines(), start=1):
+        if in_fence:
+            if line.startswith("```") or (current is not None and line.strip() == "..."):
+                if current is not None:
+                    finish()
+                    current = None
+                in_fence = not line.startswith("```")
+            elif current is not None:
+                current.append(line)
+            continue
+        if line.startswith("```"):
+            in_fence = True
+            if target and re.match(r"^```\s*text\s*$", line):
+                current, start, target_of_block = [], number, target
+            target = None
+            continue
+        found = EXPECT.match(line)
+        if found:
+            target = found.group(1)
+        elif line.strip():
+            target = None
+    return excerpts
+
+
+def check_excerpt(directory, name, expected):
+    """None when the file begins with the expected bytes, else the problem."""
+    path = directory / name
+    if not path.exists():
+        return f"{name} does not exist"
+    actual = path.read_bytes()
+    if actual.startswith(expected):
+        return None
+    for number, (want, have) in enumerate(
+            zip(expected.split(b"\r\n"), actual.split(b"\r\n")), start=1):
+        if want != have:
+            return f"{name} line {number} is {have!r}, the document shows {want!r}"
+    return f"{name} is shorter than the document shows"
 
 
 def option_name(word):
@@ -154,7 +209,21 @@ def main():
         with tempfile.TemporaryDirectory(prefix="recmod-doc-test-") as temporary:
             directory = Path(temporary)
             (directory / "docs").mkdir()
+            excerpts = expected_excerpts(document)
+
+            def check_excerpts_above(limit):
+                nonlocal run
+                while excerpts and excerpts[0][0] < limit:
+                    line, name, expected = excerpts.pop(0)
+                    where = f"{document.relative_to(source)}:{line}"
+                    problem = check_excerpt(directory, name, expected)
+                    run += 1
+                    print(f"{'ok  ' if problem is None else 'FAIL'}  {where}: excerpt of {name}")
+                    if problem:
+                        failures.append((where, f"excerpt of {name}", "differs", problem))
+
             for line, words, marker in commands:
+                check_excerpts_above(line)
                 where = f"{document.relative_to(source)}:{line}"
                 shown = shlex.join(words)
                 draws = any(option_name(w) in ("--plot", "--replot") for w in words)
@@ -180,6 +249,7 @@ def main():
                 print(f"{'ok  ' if status == 0 else 'FAIL'}  {where} ({seconds:.1f} s): {shown}")
                 if status != 0:
                     failures.append((where, shown, status, errors))
+            check_excerpts_above(float("inf"))
             for line, text in python_blocks(document):
                 where = f"{document.relative_to(source)}:{line}"
                 script = directory / f"doc_block_{line}.py"
@@ -191,7 +261,8 @@ def main():
                 if done.returncode != 0:
                     failures.append((where, "python block", done.returncode, done.stderr))
     for where, shown, status, errors in failures:
-        print(f"\n{where}: exit status {status}: {shown}\n{errors.rstrip()}", file=sys.stderr)
+        outcome = f"exit status {status}" if isinstance(status, int) else status
+        print(f"\n{where}: {outcome}: {shown}\n{errors.rstrip()}", file=sys.stderr)
     print(f"\n{run} documented commands run, {skipped} skipped, {len(failures)} failed")
     if run == 0:
         print("no documented command found: the extraction is broken", file=sys.stderr)
