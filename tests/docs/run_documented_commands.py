@@ -60,7 +60,7 @@ def documented_commands(path):
     in_block = False
     marker = None
     pending, pending_line = "", 0
-    for number, line in enumerate(path.read_text().splitlines(), start=1):
+    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), start=1):
         if not in_block:
             in_block = bool(FENCE.match(line))
             marker = None
@@ -99,7 +99,7 @@ def expected_excerpts(path):
         excerpts.append((start, target_of_block, text.encode("ascii")))
 
     target_of_block = None
-    for number, line in enumerate(path.read_text().splitlines(), start=1):
+    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), start=1):
         if in_fence:
             if line.startswith("```") or (current is not None and line.strip() == "..."):
                 if current is not None:
@@ -145,7 +145,7 @@ def option_name(word):
 def python_blocks(path):
     """(line number, text) of every ```python block."""
     blocks, current, start = [], None, 0
-    for number, line in enumerate(path.read_text().splitlines(), start=1):
+    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), start=1):
         if current is None:
             if re.match(r"^```\s*python\s*$", line):
                 current, start = [], number
@@ -253,7 +253,7 @@ def main():
             for line, text in python_blocks(document):
                 where = f"{document.relative_to(source)}:{line}"
                 script = directory / f"doc_block_{line}.py"
-                script.write_text(text)
+                script.write_text(text, encoding="utf-8")
                 done = subprocess.run([sys.executable, script.name, "."], cwd=directory,
                                       capture_output=True, text=True, timeout=TIMEOUT_SECONDS)
                 run += 1
