@@ -37,11 +37,27 @@ std::string ProgramDirectory() {
   return ec ? std::string(".") : program.parent_path().string();
 }
 
+// Where the picture module lies: next to the program in a build tree, in the
+// package's library directory (relative to the program) once installed.
+std::string PictureModulePath() {
+  const std::filesystem::path directory = ProgramDirectory();
+  const std::filesystem::path besideProgram = directory / kPictureModuleName;
+#if defined(RECMOD_PICTURE_MODULE_INSTALL_DIR)
+  std::error_code ec;
+  if (!std::filesystem::exists(besideProgram, ec)) {
+    const std::filesystem::path installed =
+        directory / RECMOD_PICTURE_MODULE_INSTALL_DIR / kPictureModuleName;
+    if (std::filesystem::exists(installed, ec)) return installed.lexically_normal().string();
+  }
+#endif
+  return besideProgram.string();
+}
+
 // Loads the picture module once and finds one of its entry points.
 void* PictureEntry(const char* symbol) {
   static void* module = nullptr;
   if (module == nullptr) {
-    const std::string path = ProgramDirectory() + "/" + kPictureModuleName;
+    const std::string path = PictureModulePath();
     module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
       const char* reason = dlerror();
