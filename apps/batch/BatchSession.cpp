@@ -53,14 +53,19 @@ void PrintNotices(std::vector<std::string>& notices, bool quiet) {
 
 void ReportWhereFilesWent(const Simulator& sim) {
   const std::string directory = ReportDirectory(sim.engine.params.SaveDirectory);
-  const RunMode& mode = sim.runMode;
   const char* files = nullptr;
-  if (mode.SingleRun) {
-    files = "ReportFile1.txt";
-  } else if (mode.InfinitePopulation && mode.LoopOverSK) {
-    files = "ReportFile2.txt";
-  } else if (!mode.InfinitePopulation && mode.LoopOverLog10N) {
-    files = "ReportFile2.txt and ReportFile3.txt";
+  switch (StartKindOf(sim.runMode)) {
+    case StartKind::SingleRun:
+      files = "ReportFile1.txt";
+      break;
+    case StartKind::LoopOverSK:
+      files = "ReportFile2.txt";
+      break;
+    case StartKind::LoopOverLog10N:
+      files = "ReportFile2.txt and ReportFile3.txt";
+      break;
+    case StartKind::Nothing:
+      break;
   }
   if (files != nullptr) std::printf("%s written to %s\n", files, directory.c_str());
 }
@@ -100,16 +105,14 @@ std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const Co
 }
 
 std::string WhyFieldDisabled(const Simulator& sim, int index) {
-  const std::string mode = "in mode " + std::to_string(sim.controls.Option1Selected);
+  if (const int option = RunOptionOfField(index); option >= 0) {
+    return "in mode " + std::to_string(sim.controls.Option1Selected) + " (it " +
+           (index >= 37 ? "shows the loop of" : "belongs to") + " mode " + std::to_string(option) +
+           ")";
+  }
   switch (index) {
     case 6:
       return "with 2 loci (give --loci 3)";
-    case 8:
-    case 18:
-    case 19:
-      return mode + " (it belongs to mode 3)";
-    case 9:
-      return mode + " (it belongs to mode 1)";
     case 11:
       return "while there is one deme (give --demes first)";
     case 12:
@@ -122,12 +125,6 @@ std::string WhyFieldDisabled(const Simulator& sim, int index) {
     case 21:
     case 22:
       return "always: it shows a value computed from fields 13..16";
-    case 37:
-    case 38:
-      return mode + " (it shows the loop of mode 2)";
-    case 39:
-    case 40:
-      return mode + " (it shows the loop of mode 3)";
     default:
       return "now";
   }

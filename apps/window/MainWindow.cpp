@@ -18,6 +18,7 @@
 #include "TextBox.hpp"
 #include "WindowLayout.hpp"
 #include "driver/ExperimentDriver.hpp"
+#include "render/QtColour.hpp"
 #include "ui/FinishedSweep.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
@@ -52,10 +53,6 @@ void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) 
   }
   widget->setPalette(palette);
   if (role == QPalette::Window) widget->setAutoFillBackground(true);
-}
-
-QColor ToQColor(Rgb colour) {
-  return {colour.red, colour.green, colour.blue};
 }
 
 bool IsOutputField(int index) {
@@ -153,7 +150,7 @@ MainWindow::~MainWindow() {
 void MainWindow::CreateControls() {
   for (const ControlPlacement& control : WindowControls()) {
     QWidget* widget = nullptr;
-    const QString text = QString::fromLatin1(control.text);
+    const QString text = ControlText(control);
     switch (control.kind) {
       case ControlKind::TextBox: {
         auto* box = new TextBox(control.index, this);

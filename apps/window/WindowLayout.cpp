@@ -2,56 +2,43 @@
 
 #include <array>
 
+#include "ui/FieldCatalogue.hpp"
+
 namespace recmod {
 
 namespace {
 
 using K = ControlKind;
 
-// Positions and texts of the window's controls.
+// Positions and texts of the window's controls. A field's caption (labl, and
+// the two check boxes that caption txt 11 and 12) comes from the field catalogue.
 constexpr std::array kControls = std::to_array<ControlPlacement>({
     // Parameter fields and their captions, top left column.
-    {K::Label, "labl", 0, "u (from 1e-10 to 1e-4)", {150, 120, 3105, 255}},
+    {K::Label, "labl", 0, nullptr, {150, 120, 3105, 255}},
     {K::TextBox, "txt", 0, "", {3480, 120, 800, 285}},
-    {K::Label, "labl", 1, "w (from 1e-10 to 1e-4)", {150, 480, 3105, 255}},
+    {K::Label, "labl", 1, nullptr, {150, 480, 3105, 255}},
     {K::TextBox, "txt", 1, "", {3480, 480, 800, 285}},
-    {K::Label, "labl", 2, "S (from -1 to 1)", {150, 840, 3105, 255}},
+    {K::Label, "labl", 2, nullptr, {150, 840, 3105, 255}},
     {K::TextBox, "txt", 2, "", {3480, 840, 800, 285}},
-    {K::Label,
-     "labl",
-     3,
-     "K (epistasis: from 0.6 to 1.4; if >1 sex disadv.)",
-     {150, 1200, 3225, 255}},
+    {K::Label, "labl", 3, nullptr, {150, 1200, 3225, 255}},
     {K::TextBox, "txt", 3, "", {3480, 1200, 800, 285}},
-    {K::Label, "labl", 4, "Start frequency of a (from 0 to 1)", {150, 1560, 3105, 255}},
+    {K::Label, "labl", 4, nullptr, {150, 1560, 3105, 255}},
     {K::TextBox, "txt", 4, "", {3480, 1560, 800, 285}},
-    {K::Label, "labl", 5, "Start frequency of b (from 0 to 1)", {150, 1920, 3105, 255}},
+    {K::Label, "labl", 5, nullptr, {150, 1920, 3105, 255}},
     {K::TextBox, "txt", 5, "", {3480, 1920, 800, 285}},
-    {K::Label, "labl", 6, "Start frequency of c (from 0 to 1)", {120, 2280, 3105, 255}},
+    {K::Label, "labl", 6, nullptr, {120, 2280, 3105, 255}},
     {K::TextBox, "txt", 6, "", {3480, 2280, 800, 285}},
-    {K::Label, "labl", 20, "Start frequency of R+ (from .01 to .99)", {120, 2640, 3105, 255}},
+    {K::Label, "labl", 20, nullptr, {120, 2640, 3105, 255}},
     {K::TextBox, "txt", 20, "", {3480, 2640, 800, 285}},
-    {K::Label,
-     "labl",
-     7,
-     "z value (fract. of R- recombining; from 0 to 1)",
-     {150, 3000, 3345, 255}},
+    {K::Label, "labl", 7, nullptr, {150, 3000, 3345, 255}},
     {K::TextBox, "txt", 7, "", {3480, 3000, 800, 285}},
-    {K::Label, "labl", 10, "No. of demes (from 1 to 100)", {120, 3360, 2745, 255}},
+    {K::Label, "labl", 10, nullptr, {120, 3360, 2745, 255}},
     {K::TextBox, "txt", 10, "", {3480, 3360, 800, 285}},
-    {K::Label, "labl", 17, "MaxGen (from 10 to 10000)", {120, 3720, 3105, 255}},
+    {K::Label, "labl", 17, nullptr, {120, 3720, 3105, 255}},
     {K::TextBox, "txt", 17, "", {3480, 3720, 800, 285}},
-    {K::CheckBox,
-     "InterdemicDiffusion",
-     -1,
-     "Interdemic diffusion of genes (from 0 to 1)",
-     {120, 4080, 3255, 255}},
+    {K::CheckBox, "InterdemicDiffusion", -1, nullptr, {120, 4080, 3255, 255}, 11},
     {K::TextBox, "txt", 11, "", {3480, 4080, 800, 285}},
-    {K::CheckBox,
-     "InversionOfS",
-     -1,
-     "Inversion of S value (from 10 to 10000)",
-     {120, 4440, 3255, 195}},
+    {K::CheckBox, "InversionOfS", -1, nullptr, {120, 4440, 3255, 195}, 12},
     {K::TextBox, "txt", 12, "", {3480, 4440, 800, 285}},
     {K::CheckBox, "SinusoidalOption", -1, "Sinusoidal variation of S", {120, 4740, 2775, 255}},
     {K::CheckBox, "TotalStochasticity", -1, "Total stochasticity", {120, 5100, 1815, 195}},
@@ -67,25 +54,25 @@ constexpr std::array kControls = std::to_array<ControlPlacement>({
      -1,
      "Linkage disequilibrium (D)",
      {4200, 5400, 2175, 375}},
-    {K::Label, "labl", 13, "ab (from 0 to 1)", {6360, 5190, 1200, 255}},
+    {K::Label, "labl", 13, nullptr, {6360, 5190, 1200, 255}},
     {K::TextBox, "txt", 13, "", {7560, 5190, 800, 285}},
-    {K::Label, "labl", 14, "aB (from 0 to 1)", {6360, 5700, 1200, 255}},
+    {K::Label, "labl", 14, nullptr, {6360, 5700, 1200, 255}},
     {K::TextBox, "txt", 14, "", {7560, 5700, 800, 285}},
-    {K::Label, "labl", 15, "aB (from 0 to 1)", {8520, 5190, 1200, 255}},
+    {K::Label, "labl", 15, nullptr, {8520, 5190, 1200, 255}},
     {K::TextBox, "txt", 15, "", {9720, 5190, 800, 285}},
-    {K::Label, "labl", 16, "AB (from 0 to 1)", {8520, 5700, 1200, 255}},
+    {K::Label, "labl", 16, nullptr, {8520, 5700, 1200, 255}},
     {K::TextBox, "txt", 16, "", {9720, 5700, 800, 285}},
-    {K::Label, "labl", 22, "Total", {10680, 5190, 465, 255}},
+    {K::Label, "labl", 22, nullptr, {10680, 5190, 465, 255}},
     {K::TextBox, "txt", 22, "", {12240, 5190, 800, 285}},
-    {K::Label, "labl", 21, "D (if >0 sex disadv.)", {10680, 5700, 1545, 255}},
+    {K::Label, "labl", 21, nullptr, {10680, 5700, 1545, 255}},
     {K::TextBox, "txt", 21, "", {12240, 5700, 800, 285}},
 
     // Save directory, population size, iterations.
-    {K::Label, "labl", 30, "Directory for saving files?", {5280, 6240, 2145, 255}},
+    {K::Label, "labl", 30, nullptr, {5280, 6240, 2145, 255}},
     {K::TextBox, "txt", 30, "", {7560, 6240, 2715, 285}},
-    {K::Label, "labl", 9, "Log10(N) value (from 1 to 20)", {5280, 6720, 2145, 255}},
+    {K::Label, "labl", 9, nullptr, {5280, 6720, 2145, 255}},
     {K::TextBox, "txt", 9, "", {7560, 6720, 800, 285}},
-    {K::Label, "labl", 8, "No. iterations (from 1 to 10000)", {5280, 7720, 2265, 255}},
+    {K::Label, "labl", 8, nullptr, {5280, 7720, 2265, 255}},
     {K::TextBox, "txt", 8, "", {7560, 7720, 800, 285}},
 
     // Run options; txt 18 and 19 sit in the gaps of the caption of Option1 3.
@@ -108,6 +95,7 @@ constexpr std::array kControls = std::to_array<ControlPlacement>({
     {K::OptionButton, "Option1", 3, kLoopLog10NCaption, {120, 7680, 4935, 375}},
     {K::TextBox, "txt", 18, "", {2040, 7720, 800, 285}},
     {K::TextBox, "txt", 19, "", {3360, 7720, 800, 285}},
+    // labl 18 is the note under the loop option, not a caption of txt 18.
     {K::Label,
      "labl",
      18,
@@ -115,13 +103,13 @@ constexpr std::array kControls = std::to_array<ControlPlacement>({
      {360, 8040, 3345, 255}},
 
     // Output fields of the loop modes.
-    {K::Label, "labl", 37, "S =", {8520, 7170, 855, 285}},
+    {K::Label, "labl", 37, nullptr, {8520, 7170, 855, 285}},
     {K::TextBox, "txt", 37, "", {9525, 7170, 675, 285}},
-    {K::Label, "labl", 38, "K =", {10350, 7170, 855, 285}},
+    {K::Label, "labl", 38, nullptr, {10350, 7170, 855, 285}},
     {K::TextBox, "txt", 38, "", {11355, 7170, 675, 285}},
-    {K::Label, "labl", 39, "N value =", {8520, 7720, 855, 285}},
+    {K::Label, "labl", 39, nullptr, {8520, 7720, 855, 285}},
     {K::TextBox, "txt", 39, "", {9525, 7720, 675, 285}},
-    {K::Label, "labl", 40, "Iteration =", {10350, 7720, 855, 285}},
+    {K::Label, "labl", 40, nullptr, {10350, 7720, 855, 285}},
     {K::TextBox, "txt", 40, "", {11355, 7720, 675, 285}},
 
     // Buttons and the number of loci.
@@ -208,6 +196,13 @@ QString ControlObjectName(const char* name, int index) {
   QString objectName = QString::fromLatin1(name);
   if (index >= 0) objectName += QLatin1Char('_') + QString::number(index);
   return objectName;
+}
+
+QString ControlText(const ControlPlacement& control) {
+  if (control.text != nullptr) return QString::fromLatin1(control.text);
+  const int field = control.captionField >= 0 ? control.captionField : control.index;
+  const FieldEntry* entry = FindFieldByIndex(field);
+  return entry != nullptr ? QString::fromLatin1(entry->caption) : QString();
 }
 
 QString ControlObjectName(const ControlPlacement& control) {

@@ -28,9 +28,14 @@ struct ControlPlacement {
   ControlKind kind;
   const char* name;
   int index;
-  const char* text;
+  const char* text;  // nullptr: the caption of its field in the catalogue
   TwipRect rect;
+  // The field this control captions when it is not a labl of its own index.
+  int captionField = -1;
 };
+
+// The text a control shows.
+QString ControlText(const ControlPlacement& control);
 
 // Every control of the window, in no particular order.
 std::span<const ControlPlacement> WindowControls();

@@ -14,4 +14,19 @@ struct RunMode {
   bool LoopOverLog10N = false;
 };
 
+// What a start with these flags runs. The flags are read in this order, so a
+// combination that no run option sets runs nothing.
+enum class StartKind {
+  SingleRun,       // one run: ReportFile1.txt
+  LoopOverSK,      // N infinite, loop over S and K: ReportFile2.txt
+  LoopOverLog10N,  // N finite, loop over Log10(N): ReportFile2.txt and ReportFile3.txt
+  Nothing,
+};
+
+constexpr StartKind StartKindOf(const RunMode& mode) {
+  if (mode.SingleRun) return StartKind::SingleRun;
+  if (mode.InfinitePopulation) return mode.LoopOverSK ? StartKind::LoopOverSK : StartKind::Nothing;
+  return mode.LoopOverLog10N ? StartKind::LoopOverLog10N : StartKind::Nothing;
+}
+
 }  // namespace recmod

@@ -210,19 +210,16 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
 }
 
 void RunSelectedMode(Simulator& sim) {
-  const RunMode& mode = sim.runMode;
-  if (mode.SingleRun) {
+  const StartKind kind = StartKindOf(sim.runMode);
+  if (kind == StartKind::SingleRun) {
     RunSingle(sim);
     return;
   }
   std::unique_ptr<LoopExecutor> own;
   if (sim.loopExecutor == nullptr) own = MakeLoopExecutor(sim.threads);
   LoopExecutor& executor = own ? *own : *sim.loopExecutor;
-  if (mode.InfinitePopulation) {
-    if (mode.LoopOverSK) RunLoopOverSK(sim, executor);
-  } else if (mode.LoopOverLog10N) {
-    RunLoopOverLog10N(sim, executor);
-  }
+  if (kind == StartKind::LoopOverSK) RunLoopOverSK(sim, executor);
+  if (kind == StartKind::LoopOverLog10N) RunLoopOverLog10N(sim, executor);
   // After a loop (or when there was nothing to run) the picture box is left
   // empty; a single run's plot stays on screen.
   ClearPlot(sim);

@@ -10,12 +10,17 @@ double StartFrequencyOfR(const ControlValues& controls) {
 }
 
 std::optional<SweepPicture> ReadFinishedSweep(const Simulator& sim) {
-  const RunMode& mode = sim.runMode;
   std::optional<SweepKind> kind;
-  if (mode.SingleRun) return std::nullopt;
-  if (mode.InfinitePopulation && mode.LoopOverSK) kind = SweepKind::SK;
-  if (!mode.InfinitePopulation && mode.LoopOverLog10N) kind = SweepKind::Log10N;
-  if (!kind) return std::nullopt;
+  switch (StartKindOf(sim.runMode)) {
+    case StartKind::LoopOverSK:
+      kind = SweepKind::SK;
+      break;
+    case StartKind::LoopOverLog10N:
+      kind = SweepKind::Log10N;
+      break;
+    default:
+      return std::nullopt;
+  }
   SweepPicture picture;
   picture.results = ReadSweepReports(SaveDirectoryPath(sim.engine.params.SaveDirectory), kind);
   picture.startFrequency = StartFrequencyOfR(sim.controls);

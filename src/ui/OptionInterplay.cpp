@@ -31,6 +31,25 @@ void SetLablEnabled(Simulator& sim, int index, bool enabled) {
   sim.controls.lablEnabled[static_cast<std::size_t>(index)] = enabled;
 }
 
+// The fields that belong to one run option: enabled when it is selected and
+// disabled otherwise. txt 18 and 19 have no label of their own.
+struct OptionField {
+  int index;
+  int option;
+  bool withLabel;
+};
+constexpr OptionField kOptionFields[] = {{8, 3, true},   {9, 1, true},  {37, 2, true},
+                                         {38, 2, true},  {39, 3, true}, {40, 3, true},
+                                         {18, 3, false}, {19, 3, false}};
+
+void SetOptionFieldEnabled(Simulator& sim, const OptionField& field, bool enabled) {
+  if (field.withLabel) {
+    SetFieldEnabled(sim, field.index, enabled);
+  } else {
+    SetTxtEnabled(sim, field.index, enabled);
+  }
+}
+
 // The boxes whose click handler also runs when the program changes their tick.
 void RunHandler(Simulator& sim, CheckBox box) {
   switch (box) {
@@ -65,9 +84,12 @@ void Option1_GotFocus(Simulator& sim, int k) {
   RunMode& mode = sim.runMode;
   mode = RunMode{};
   SetTick(sim, CheckBox::GeneticDrift, 1);
-  for (int index : {8, 9, 37, 38, 39, 40}) SetFieldEnabled(sim, index, false);
-  SetTxtEnabled(sim, 18, false);
-  SetTxtEnabled(sim, 19, false);
+  // The loop over Log10(N) takes its values from txt 18 and 19, so txt 9
+  // belongs to the single finite run alone.
+  for (const OptionField& field : kOptionFields) SetOptionFieldEnabled(sim, field, false);
+  for (const OptionField& field : kOptionFields) {
+    if (field.option == k) SetOptionFieldEnabled(sim, field, true);
+  }
 
   switch (k) {
     case 0:
@@ -77,26 +99,23 @@ void Option1_GotFocus(Simulator& sim, int k) {
       break;
     case 1:
       mode.SingleRun = true;
-      SetFieldEnabled(sim, 9, true);
       break;
     case 2:
       mode.LoopOverSK = true;
       mode.InfinitePopulation = true;
       SetTick(sim, CheckBox::GeneticDrift, 0);
-      SetFieldEnabled(sim, 37, true);
-      SetFieldEnabled(sim, 38, true);
       break;
     default:
-      // The loop over Log10(N) takes its values from txt 18 and 19, so txt 9
-      // stays disabled.
       mode.LoopOverLog10N = true;
-      SetFieldEnabled(sim, 8, true);
-      SetFieldEnabled(sim, 39, true);
-      SetFieldEnabled(sim, 40, true);
-      SetTxtEnabled(sim, 18, true);
-      SetTxtEnabled(sim, 19, true);
       break;
   }
+}
+
+int RunOptionOfField(int index) {
+  for (const OptionField& field : kOptionFields) {
+    if (field.index == index) return field.option;
+  }
+  return -1;
 }
 
 void InterdemicDiffusion_Click(Simulator& sim) {

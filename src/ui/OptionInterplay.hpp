@@ -7,6 +7,10 @@ namespace recmod {
 // Enables or disables labl i and txt i together (in that order).
 void SetFieldEnabled(Simulator& sim, int index, bool enabled);
 
+// The run option whose selection alone enables txt `index` (8, 9, 18, 19,
+// 37..40), or -1 for a field that no run option governs.
+int RunOptionOfField(int index);
+
 // The run-option handler: sets the run-mode flags of option k (0..3), ticks
 // GeneticDrift for the finite modes (unticks it for the infinite ones) and
 // enables only the fields of that mode.

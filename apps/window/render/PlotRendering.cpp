@@ -1,4 +1,5 @@
 #include "PlotRendering.hpp"
+#include "QtColour.hpp"
 
 #include <QFile>
 #include <QPainter>
@@ -9,10 +10,6 @@
 namespace recmod {
 
 namespace {
-
-QColor ToQColor(Rgb colour) {
-  return {colour.red, colour.green, colour.blue};
-}
 
 QSize PlotSize(const RecordedPlot& plot) {
   return {static_cast<int>(std::lround(plot.width)), static_cast<int>(std::lround(plot.height))};

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 
+#include "QtColour.hpp"
 #include "output/sweep/AxisTicks.hpp"
 #include "output/sweep/ContourLines.hpp"
 #include "output/sweep/DivergingColourScale.hpp"
@@ -27,10 +28,6 @@ const QColor kStandardErrorFill(244, 188, 188);
 
 constexpr int kTickLength = 5;
 constexpr int kMostTicks = 6;
-
-QColor ToQColor(Rgb colour) {
-  return {colour.red, colour.green, colour.blue};
-}
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
