@@ -247,7 +247,7 @@ TEST(Properties, RandomValidSettingsRunCleanlyAndWriteSoundReports) {
                  std::to_string(loci) + " loci: " + setting.description);
 
     DemeWatch watch(window.sim);
-    window.plot.onStroke = [&] { watch.Check(); };
+    window.plot.onDraw = [&] { watch.Check(); };
     StartOutcome outcome = StartOutcome::Refused;
     try {
       outcome = window.Start();

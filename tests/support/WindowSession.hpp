@@ -9,31 +9,11 @@
 
 #include "driver/ExperimentDriver.hpp"
 #include "support/ReportLines.hpp"
+#include "support/WindowDriving.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/Simulator.hpp"
 
 namespace recmod::testing {
-
-// A picture box that draws nothing but calls a hook at every point and line.
-// The recorder draws at the end of every generation, so the hook sees the
-// state that each generation left (several times: one stroke per curve).
-class StrokeHookSurface final : public PlotSurface {
- public:
-  void Clear() override {}
-  void Refresh() override {}
-  void SetPosition(float, float) override {}
-  float DrawingWidth() const override { return kPictureWidth; }
-  float DrawingHeight() const override { return kPictureHeight; }
-  void SetColour(Rgb) override {}
-  void DrawPoint(float, float) override {
-    if (onStroke) onStroke();
-  }
-  void DrawLine(float, float, float, float) override {
-    if (onStroke) onStroke();
-  }
-
-  std::function<void()> onStroke;
-};
 
 // A front end that keeps the messages shown.
 class CollectingFrontEnd final : public FrontEnd {
@@ -60,7 +40,7 @@ class WindowSession {
   StartOutcome Start() { return Start_Click(sim); }
 
   Simulator sim;
-  StrokeHookSurface plot;
+  WatchingPlotSurface plot;
   CollectingFrontEnd frontEnd;
 };
 
