@@ -9,25 +9,27 @@
 #include "render/SweepRendering.hpp"
 
 namespace {
-void CopyError(const QString& text, char* error, std::size_t errorSize) {
-  if (errorSize > 0) std::snprintf(error, errorSize, "%s", text.toStdString().c_str());
+
+// Renders `picture` into the file at `path` under an offscreen toolkit; 0 on
+// success, otherwise 1 with the reason in `error`.
+template <typename Picture, typename Render>
+int RenderInto(const Picture& picture, const char* path, char* error, std::size_t errorSize,
+               Render render) {
+  recmod::OffscreenGui gui;
+  QString message;
+  if (render(picture, QString::fromUtf8(path), &message)) return 0;
+  if (errorSize > 0) std::snprintf(error, errorSize, "%s", message.toStdString().c_str());
+  return 1;
 }
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int recmod_render_plot(
     const recmod::RecordedPlot* plot, const char* path, char* error, std::size_t errorSize) {
-  recmod::OffscreenGui gui;
-  QString message;
-  if (recmod::RenderPlot(*plot, QString::fromUtf8(path), &message)) return 0;
-  CopyError(message, error, errorSize);
-  return 1;
+  return RenderInto(*plot, path, error, errorSize, recmod::RenderPlot);
 }
 
 extern "C" __attribute__((visibility("default"))) int recmod_render_sweep(
     const recmod::SweepPicture* picture, const char* path, char* error, std::size_t errorSize) {
-  recmod::OffscreenGui gui;
-  QString message;
-  if (recmod::RenderSweepPicture(*picture, QString::fromUtf8(path), &message)) return 0;
-  CopyError(message, error, errorSize);
-  return 1;
+  return RenderInto(*picture, path, error, errorSize, recmod::RenderSweepPicture);
 }

@@ -1,6 +1,7 @@
 #include "model/RuntimeError.hpp"
 
 #include <cfenv>
+#include <utility>
 
 namespace recmod {
 
@@ -19,19 +20,15 @@ RuntimeError::RuntimeError(ErrorKind kind, const std::string& detail)
     : std::runtime_error(Compose(kind, detail)), kind_(kind), detail_(detail) {}
 
 const char* ErrorName(ErrorKind kind) {
-  switch (kind) {
-    case ErrorKind::Overflow:
-      return "Overflow";
-    case ErrorKind::SubscriptOutOfRange:
-      return "Subscript out of range";
-    case ErrorKind::DivisionByZero:
-      return "Division by zero";
-    case ErrorKind::InvalidOperation:
-      return "Invalid floating-point operation";
-    case ErrorKind::FileError:
-      return "File error";
-    case ErrorKind::EmptyDeme:
-      return "Empty deme";
+  constexpr std::pair<ErrorKind, const char*> kNames[] = {
+      {ErrorKind::Overflow, "Overflow"},
+      {ErrorKind::SubscriptOutOfRange, "Subscript out of range"},
+      {ErrorKind::DivisionByZero, "Division by zero"},
+      {ErrorKind::InvalidOperation, "Invalid floating-point operation"},
+      {ErrorKind::FileError, "File error"},
+      {ErrorKind::EmptyDeme, "Empty deme"}};
+  for (const auto& [candidate, name] : kNames) {
+    if (candidate == kind) return name;
   }
   return "Run-time error";
 }
