@@ -1,13 +1,14 @@
 // recmod-batch --plot and --replot as a user runs them: the plot of a single
 // run, the pictures of both loops, the same picture again from the report
 // files alone, and the command lines and files it refuses.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QSvgRenderer>
 #include <filesystem>
-#include <fstream>
 
 #include "PictureChecks.hpp"
 #include "output/SweepReports.hpp"
@@ -182,10 +183,13 @@ TEST(BatchPlot, PictureNamesAreCheckedBeforeAnythingRuns) {
 
 // Fills a device to its last byte.
 void Fill(const fs::path& device) {
-  std::ofstream filler(device / "filler", std::ios::binary);
+  const int fd = ::open((device / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const std::string block(4096, 'x');
-  while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+  for (std::size_t size = block.size(); size > 0; size = size == 1 ? 0 : 1) {
+    while (::write(fd, block.data(), size) > 0) {
+    }
   }
+  ::close(fd);
 }
 
 // A picture that cannot be written is a run-time error naming the file, with

@@ -35,18 +35,24 @@ bool WritePictureFile(const QString& path, const PictureWriter& write, QString* 
     return false;
   }
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
+  // Unbuffered: every write reaches the file at once, so that a failing one
+  // (a full device, the file-size limit) is seen here and not lost in a
+  // flush at the commit.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     Say(error, file.errorString());
     return false;
   }
   QString drawError;
-  if (!write(file, &drawError)) {
+  const bool drawn = write(file, &drawError);
+  if (!drawn || file.error() != QFileDevice::NoError) {
+    // The file's own reason (a full device, say) tells more than the drawing's.
+    Say(error, file.error() != QFileDevice::NoError ? file.errorString() : drawError);
     file.cancelWriting();
-    Say(error, drawError);
     return false;
   }
   if (!file.commit()) {
-    Say(error, file.errorString());
+    Say(error, file.error() != QFileDevice::NoError ? file.errorString()
+                                                    : QStringLiteral("cannot be written"));
     return false;
   }
   return true;
