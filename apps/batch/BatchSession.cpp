@@ -295,6 +295,13 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         std::fprintf(stderr, "recmod-batch: --plot: %s\n", error.what());
         return kExitRuntimeError;
       }
+      // A signal that came while the picture was drawn ends the program as
+      // it asked; the picture is whole or absent, never torn.
+      if (const int signal = signals.ReceivedSignal(); signal != 0) {
+        std::fprintf(stderr, "recmod-batch: %s: received while the picture was written\n",
+                     SignalName(signal).c_str());
+        return 128 + signal;
+      }
     }
     return kExitSuccess;
   } catch (const UsageError& error) {

@@ -1,5 +1,8 @@
 #include "BatchSignals.hpp"
 
+#include <unistd.h>
+
+#include <array>
 #include <csignal>
 
 namespace recmod::batch {
@@ -11,10 +14,18 @@ static_assert(std::atomic<bool>::is_always_lock_free,
 
 volatile std::sig_atomic_t gReceivedSignal = 0;
 std::atomic<bool>* gStopRequested = nullptr;
-struct sigaction gPreviousInterrupt {};
-struct sigaction gPreviousTerminate {};
+constexpr std::array<int, 5> kStopSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
+std::array<struct sigaction, kStopSignals.size()> gPrevious{};
 
-extern "C" void OnStopSignal(int number) {
+// The system sends SIGXFSZ to the writer itself, as from the process, when a
+// write would pass the file-size limit; the write then fails with EFBIG.
+bool IsFileSizeLimit(int number, const siginfo_t* info) {
+  return number == SIGXFSZ && info != nullptr && info->si_code == SI_USER &&
+         info->si_pid == ::getpid();
+}
+
+extern "C" void OnStopSignal(int number, siginfo_t* info, void* /*context*/) {
+  if (IsFileSizeLimit(number, info)) return;
   if (gReceivedSignal != 0) {
     // Asked twice: do what the signal does by default, at once.
     std::signal(number, SIG_DFL);
@@ -31,17 +42,19 @@ StopOnSignals::StopOnSignals(std::atomic<bool>& stopRequested) : stopRequested_(
   gReceivedSignal = 0;
   gStopRequested = &stopRequested;
   struct sigaction action {};
-  action.sa_handler = OnStopSignal;
+  action.sa_sigaction = OnStopSignal;
   sigemptyset(&action.sa_mask);
   // Interrupted writes are resumed; the report writer retries them anyway.
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, &gPreviousInterrupt);
-  sigaction(SIGTERM, &action, &gPreviousTerminate);
+  action.sa_flags = SA_RESTART | SA_SIGINFO;
+  for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
+    sigaction(kStopSignals[i], &action, &gPrevious[i]);
+  }
 }
 
 StopOnSignals::~StopOnSignals() {
-  sigaction(SIGINT, &gPreviousInterrupt, nullptr);
-  sigaction(SIGTERM, &gPreviousTerminate, nullptr);
+  for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
+    sigaction(kStopSignals[i], &gPrevious[i], nullptr);
+  }
   gStopRequested = nullptr;
 }
 
@@ -59,6 +72,12 @@ std::string SignalName(int number) {
       return "SIGINT";
     case SIGTERM:
       return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    case SIGQUIT:
+      return "SIGQUIT";
+    case SIGXFSZ:
+      return "SIGXFSZ";
     default:
       return "signal " + std::to_string(number);
   }

@@ -7,10 +7,12 @@
 
 namespace recmod::batch {
 
-// While it lives, SIGINT and SIGTERM ask the running start to stop after its
-// current generation, so that the report files are closed with every complete
-// line. A second signal ends the program at once. The previous handlers come
-// back when it goes. Only one may live at a time.
+// While it lives, SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGXFSZ ask the running
+// start to stop after its current generation, so that the report files are
+// closed with every complete line. A second signal ends the program at once.
+// A SIGXFSZ that the system sends for a write beyond the file-size limit is
+// no request: that write fails and the start ends with a file error. The
+// previous handlers come back when it goes. Only one may live at a time.
 class StopOnSignals {
  public:
   explicit StopOnSignals(std::atomic<bool>& stopRequested);
@@ -28,7 +30,7 @@ class StopOnSignals {
   std::atomic<bool>& stopRequested_;
 };
 
-// "SIGINT", "SIGTERM", or "signal N".
+// "SIGINT", "SIGTERM", "SIGHUP", "SIGQUIT", "SIGXFSZ", or "signal N".
 std::string SignalName(int number);
 
 // Passes everything on to `inner`; every refresh and every finished run

@@ -5,11 +5,13 @@
 #include <cstdlib>
 
 #include "BatchProgram.hpp"
+#include "ProcessOutput.hpp"
 #if defined(RECMOD_WITH_MPI)
 #include "MpiBatch.hpp"
 #endif
 
 int main(int argc, char** argv) {
+  recmod::batch::PrepareProcessOutput();
 #if defined(RECMOD_WITH_MPI)
   return recmod::batch::RunBatchWithMpi(argc, argv);
 #else

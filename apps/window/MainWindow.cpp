@@ -504,11 +504,15 @@ void MainWindow::OnStartFinished(const std::string& error) {
   running_ = false;
   stopPending_ = false;
   sim_.stopRequested = false;
-  start_->setText(QStringLiteral("Start simulation"));
-  SetInputsLocked(false);
+  ShowIdleLook();
   if (!error.empty()) ShowMessageNow(QString::fromStdString(error));
   emit startFinished();
   if (closePending_) close();
+}
+
+void MainWindow::ShowIdleLook() {
+  start_->setText(QStringLiteral("Start simulation"));
+  SetInputsLocked(false);
 }
 
 void MainWindow::SetInputsLocked(bool locked) {
@@ -540,6 +544,9 @@ void MainWindow::ShowMessage(const QString& text) {
   QMetaObject::invokeMethod(
       this,
       [this, text, acknowledged] {
+        // A start tells the user something only when it refuses to run; the
+        // message stands over the window as it was before the click.
+        if (running_) ShowIdleLook();
         ShowMessageNow(text);
         acknowledged->set_value();
       },

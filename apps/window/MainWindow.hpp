@@ -85,6 +85,8 @@ class MainWindow : public QWidget {
   void OnLiveTick();
   void OnStartFinished(const std::string& error);
   void SetInputsLocked(bool locked);
+  // Inputs enabled and the button reading "Start simulation", as between starts.
+  void ShowIdleLook();
 
   // Shows a message, from any thread; returns when it was acknowledged.
   void ShowMessage(const QString& text);

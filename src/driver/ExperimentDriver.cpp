@@ -9,6 +9,7 @@
 #include "control/RunStatistics.hpp"
 #include "control/SweepRange.hpp"
 #include "driver/ReadParameters.hpp"
+#include "model/RuntimeError.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/NumberText.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
@@ -38,6 +39,22 @@ void ShowOutputField(Simulator& sim, int index, const std::string& text) {
 void ClearPlot(Simulator& sim) {
   sim.plot->Clear();
   sim.plot->Refresh();
+}
+
+// A number of a report line without the blank that stands for its sign.
+std::string Bare(const std::string& number) {
+  return number.substr(number.find_first_not_of(' '));
+}
+
+// Runs one run of a loop; a run-time error of the run names the run, so that
+// the user knows where the sweep stopped.
+template <typename Name, typename Run>
+double NamingTheRun(Name&& name, Run&& body) {
+  try {
+    return body();
+  } catch (const RuntimeError& error) {
+    throw RuntimeError(error.kind(), "the run at " + name() + ": " + error.detail());
+  }
 }
 
 RunOutputs OutputsOf(Simulator& sim) {
@@ -112,9 +129,14 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     ShowOutputField(sim, kKField, NumberText(kOf(position)));
   };
   body.run = [&](std::int64_t position, Engine& runEngine) {
-    return runOutputs.With([&](RunOutputs& outputs) {
-      return RunSKPosition(runEngine, sim.inputs, sim.runMode, outputs, sOf(position),
-                           kOf(position));
+    auto name = [&] {
+      return "S = " + Bare(NumberText(sOf(position))) + ", K = " + Bare(NumberText(kOf(position)));
+    };
+    return NamingTheRun(name, [&] {
+      return runOutputs.With([&](RunOutputs& outputs) {
+        return RunSKPosition(runEngine, sim.inputs, sim.runMode, outputs, sOf(position),
+                             kOf(position));
+      });
     });
   };
   body.consume = [&](std::int64_t position, double result) {
@@ -122,6 +144,8 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     sim.reports.WriteLine(2, NumberText(kOf(position)) + "\t" + NumberText(result));
     sim.frontEnd->RunFinished(position + 1, total);
     if (position % perBlock == perBlock - 1) sim.reports.WriteLine(2, " ");
+    // A finished run's lines go to disk at once: a kill loses no run.
+    sim.reports.FlushAll();
   };
   executor.Execute(total, engine, body);
 }
@@ -192,8 +216,14 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     StartSOfRun(handOver, offset + position, runEngine);
     runEngine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(position);
     SeedLoopRun(runEngine.draw, sim.seed, static_cast<std::uint64_t>(offset + position));
-    return runOutputs.With([&](RunOutputs& outputs) {
-      return RunLog10NPosition(runEngine, sim.inputs, sim.runMode, outputs);
+    auto name = [&] {
+      return "Log10(N) = " + Bare(NumberTextSingle(runEngine.params.CurrentLog10N)) +
+             ", iteration " + std::to_string(position % perBlock + 1);
+    };
+    return NamingTheRun(name, [&] {
+      return runOutputs.With([&](RunOutputs& outputs) {
+        return RunLog10NPosition(runEngine, sim.inputs, sim.runMode, outputs);
+      });
     });
   };
   body.consume = [&](std::int64_t position, double result) {
@@ -203,6 +233,7 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     sum = sum + result;
     sim.frontEnd->RunFinished(position + 1, total);
     if (position % perBlock == perBlock - 1) closeBlock();
+    sim.reports.FlushAll();
   };
   executor.Execute(total, engine, body);
   engine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(total);

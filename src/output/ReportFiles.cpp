@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -16,6 +17,8 @@ namespace recmod {
 
 namespace {
 constexpr std::size_t kBlockSize = 1 << 16;
+// The most work a kill may lose: lines older than this are written out.
+constexpr auto kFlushInterval = std::chrono::seconds(1);
 
 std::string Reason(int error) {
   return std::strerror(error);
@@ -62,11 +65,18 @@ ReportFile::ReportFile(const std::string& path) : path_(path) {
       throw RuntimeError(ErrorKind::FileError, path + ": cannot delete: " + ec.message());
     }
   }
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd_ < 0 && errno == EEXIST) {
+    throw RuntimeError(ErrorKind::FileError,
+                       path +
+                           ": cannot create: the name was taken again after the old file was "
+                           "deleted (by another program?); nothing was written");
+  }
   if (fd_ < 0) {
     throw RuntimeError(ErrorKind::FileError, path + ": cannot create: " + Reason(errno));
   }
   buffer_.reserve(kBlockSize + 1024);
+  lastFlush_ = std::chrono::steady_clock::now();
 }
 
 ReportFile::~ReportFile() {
@@ -83,7 +93,10 @@ void ReportFile::WriteLine(std::string_view text) {
   if (fd_ < 0) throw RuntimeError(ErrorKind::FileError, path_ + ": file is not open");
   buffer_.append(text);
   buffer_.append("\r\n");
-  if (buffer_.size() >= kBlockSize) Flush();
+  if (buffer_.size() >= kBlockSize ||
+      std::chrono::steady_clock::now() - lastFlush_ >= kFlushInterval) {
+    Flush();
+  }
 }
 
 void ReportFile::Fail(const char* what, int error) {
@@ -95,6 +108,7 @@ void ReportFile::Fail(const char* what, int error) {
 
 void ReportFile::Flush() {
   if (fd_ < 0 || buffer_.empty()) return;
+  lastFlush_ = std::chrono::steady_clock::now();
   std::size_t written = 0;
   while (written < buffer_.size()) {
     const long n = gWrite.load()(fd_, buffer_.data() + written, buffer_.size() - written);
@@ -166,6 +180,10 @@ void ReportFiles::Open(int n, const std::string& saveDirectory) {
     discardOpen_[static_cast<std::size_t>(n)] = true;
     return;
   }
+  const std::string directory = SaveDirectoryPath(saveDirectory);
+  const bool locked = std::any_of(locks_.begin(), locks_.end(),
+                                  [&](const auto& lock) { return lock->directory() == directory; });
+  if (!locked) locks_.push_back(std::make_unique<DirectoryLock>(directory));
   auto& slot = files_[static_cast<std::size_t>(n)];
   if (slot) {
     slot->Close();
@@ -203,6 +221,7 @@ void ReportFiles::CloseAll() {
     }
     file.reset();
   }
+  locks_.clear();
   if (first) std::rethrow_exception(first);
 }
 

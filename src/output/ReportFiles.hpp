@@ -1,10 +1,14 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "output/DirectoryLock.hpp"
 
 namespace recmod {
 
@@ -26,12 +30,16 @@ using ReportWriteFunction = long (*)(int fd, const void* data, std::size_t size)
 ReportWriteFunction SetReportWriteFunction(ReportWriteFunction write);
 
 // One report file: whole lines ending in CR LF are buffered and written in
-// blocks. A write that fails leaves the file cut back to its last complete
-// line and raises a "File error" naming the path and the system's reason. A
-// file that was deleted while open (its directory removed during a start)
-// raises one too, when its lines are written or it is closed.
+// blocks, and at least once a second, so that a process killed during a long
+// start keeps all but its last second of lines. A write that fails leaves the file cut back to its
+// last complete line and raises a "File error" naming the path and the system's reason. A file that
+// was deleted while open (its directory removed during a start) raises one too, when its lines are
+// written or it is closed.
 class ReportFile {
  public:
+  // Deletes a file of that name and creates it anew, exclusively and without
+  // following a link: a name taken again between the two is an error, so a
+  // file outside the save directory is never written through a planted link.
   ReportFile(const std::string& path);
   ~ReportFile();
   ReportFile(const ReportFile&) = delete;
@@ -50,6 +58,7 @@ class ReportFile {
   int fd_ = -1;
   std::string buffer_;
   long long committed_ = 0;  // bytes of complete lines known to be on disk
+  std::chrono::steady_clock::time_point lastFlush_;
 };
 
 // Report files 1, 2 and 3 ("ReportFile1.txt", ...), opened by the run mode
@@ -67,7 +76,9 @@ class ReportFiles {
   void DiscardEverything() { discarding_ = true; }
   bool discarding() const { return discarding_; }
 
-  // Deletes an existing file of that name, then creates it empty.
+  // Deletes an existing file of that name, then creates it empty. The first
+  // file opened in a directory locks it until CloseAll; a directory locked by
+  // another start raises a "File error" before anything is touched.
   void Open(int n, const std::string& saveDirectory);
   // Writes text followed by CR LF to report file n.
   void WriteLine(int n, std::string_view text);
@@ -86,6 +97,7 @@ class ReportFiles {
   std::array<std::unique_ptr<ReportFile>, 4> files_;
   bool discarding_ = false;
   std::array<bool, 4> discardOpen_{};  // files "open" while discarding
+  std::vector<std::unique_ptr<DirectoryLock>> locks_;
 };
 
 // OpenReportFile(n) of the report files, in the directory `saveDirectory`.

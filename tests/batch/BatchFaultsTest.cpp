@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,7 +34,10 @@ using recmod::testing::TempDirectory;
 // kept in a scratch directory of their own (the save directory may vanish).
 class BatchProcess {
  public:
-  BatchProcess(const fs::path& workDirectory, std::vector<std::string> arguments) {
+  // `inChild` runs in the new process just before the program starts, to
+  // change its streams or limits.
+  BatchProcess(const fs::path& workDirectory, std::vector<std::string> arguments,
+               const std::function<void()>& inChild = {}) {
     out_ = streams_.path() / "stdout";
     err_ = streams_.path() / "stderr";
     pid_ = ::fork();
@@ -39,6 +45,7 @@ class BatchProcess {
       if (::chdir(workDirectory.c_str()) != 0) ::_exit(126);
       ::dup2(::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
       ::dup2(::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      if (inChild) inChild();
       std::string program = RECMOD_BATCH_PATH;
       std::vector<char*> argv{program.data()};
       for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -59,6 +66,12 @@ class BatchProcess {
   // Waits up to `limit` for the program to end; its exit status, or -1 when
   // it was killed by a signal or did not end in time (then it is killed).
   int Wait(std::chrono::seconds limit = 60s) {
+    const int status = WaitStatus(limit);
+    return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // The raw wait status, or -1 when the program did not end in time.
+  int WaitStatus(std::chrono::seconds limit = 60s) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     while (::waitpid(pid_, &status, WNOHANG) == 0) {
@@ -72,7 +85,7 @@ class BatchProcess {
       std::this_thread::sleep_for(5ms);
     }
     finished_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
   }
 
   std::string out() const { return ReadFileBytes(out_); }
@@ -134,7 +147,22 @@ void ExpectLog10NBlocks(const std::vector<std::string>& lines) {
 
 constexpr const char* kStopNotice = "stopped after a generation; the report files keep";
 
-TEST(BatchFaults, SigintAndSigtermStopALongStartAndCloseTheFilesWithCompleteLines) {
+const char* SignalText(int number) {
+  switch (number) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    case SIGQUIT:
+      return "SIGQUIT";
+    default:
+      return "SIGXFSZ";
+  }
+}
+
+TEST(BatchFaults, StopSignalsEndALongStartAndCloseTheFilesWithCompleteLines) {
   struct Case {
     int signal;
     int status;
@@ -155,16 +183,25 @@ TEST(BatchFaults, SigintAndSigtermStopALongStartAndCloseTheFilesWithCompleteLine
        130,
        {"--mode", "1", "--demes", "100", "--maxgen", "10000", "--seed", "3"},
        "ReportFile1.txt"},
+      {SIGHUP,
+       129,
+       {"--mode", "3", "--iterations", "10000", "--maxgen", "2000", "--seed", "5"},
+       "ReportFile2.txt"},
+      {SIGQUIT, 131, {"--mode", "2", "--maxgen", "10000"}, "ReportFile2.txt"},
+      {SIGXFSZ,
+       153,
+       {"--mode", "1", "--demes", "100", "--maxgen", "10000", "--seed", "6"},
+       "ReportFile1.txt"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.arguments[1] + " " + strsignal(c.signal));
+    SCOPED_TRACE(c.arguments[1] + " " + SignalText(c.signal));
     TempDirectory directory;
     BatchProcess batch(directory.path(), c.arguments);
     ASSERT_TRUE(WaitForFile(directory.path() / c.file));
     std::this_thread::sleep_for(300ms);  // some runs or generations done
     batch.Signal(c.signal);
     EXPECT_EQ(batch.Wait(), c.status) << batch.err();
-    const std::string name = c.signal == SIGINT ? "SIGINT" : "SIGTERM";
+    const std::string name = SignalText(c.signal);
     EXPECT_NE(batch.err().find(name + ": " + kStopNotice), std::string::npos) << batch.err();
     EXPECT_EQ(batch.out().find("written to"), std::string::npos) << batch.out();
 
@@ -245,6 +282,138 @@ TEST(BatchFaults, ASaveDirectoryRemovedDuringAStartIsARunTimeError) {
             std::string::npos)
       << batch.err();
   EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
+}
+
+// A loop whose runs take a noticeable time each: a start that kept its lines
+// in memory until a large block was full would show nothing for minutes.
+const std::vector<std::string> kSlowLoop = {
+    "--mode", "3", "--demes", "10", "--maxgen", "10000", "--seed", "7", "--iterations", "10000"};
+
+TEST(BatchFaults, AKillLosesAtMostTheLastSecondOfLines) {
+  TempDirectory directory;
+  const fs::path results = directory.path() / "ReportFile2.txt";
+  BatchProcess batch(directory.path(), kSlowLoop);
+  // "N = 1" and the result of the first run.
+  ASSERT_TRUE(WaitForFile(results, 10, 20s)) << "no finished run reached the disk";
+  std::this_thread::sleep_for(1500ms);
+  const std::size_t before = CompleteLines(results).size();
+  batch.Signal(SIGKILL);
+  const int status = batch.WaitStatus();
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  const std::vector<std::string> lines = CompleteLines(results);
+  EXPECT_GE(lines.size(), before);
+  ExpectLog10NBlocks(lines);
+}
+
+// The program's own output has nowhere to go: the reader of a pipe went away
+// (`| head -1`, `| true`), or the stream was closed (`>&-`). The start still
+// runs to its end, succeeds, and its report files hold exactly their lines.
+TEST(BatchFaults, AVanishedReaderOrAClosedStreamNeverFailsAStart) {
+  const auto pipeWithoutReader = [](int fd) {
+    int ends[2];
+    if (::pipe(ends) != 0) ::_exit(125);
+    ::dup2(ends[1], fd);
+    ::close(ends[0]);
+    ::close(ends[1]);
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::function<void()> streams;
+    const char* file;
+    std::size_t lines;
+  };
+  const std::vector<Case> cases = {
+      {"stdout to a pipe without reader",
+       {"--maxgen", "10"},
+       [&] { pipeWithoutReader(1); },
+       "ReportFile1.txt",
+       11},
+      {"progress to a pipe without reader",
+       {"--mode", "2", "--maxgen", "10", "--progress"},
+       [&] { pipeWithoutReader(2); },
+       "ReportFile2.txt",
+       860},
+      // A file opened now could take the number of the closed stream and
+      // receive the progress lines.
+      {"stderr closed",
+       {"--mode", "2", "--maxgen", "10", "--progress"},
+       [] { ::close(2); },
+       "ReportFile2.txt",
+       860},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDirectory directory;
+    BatchProcess batch(directory.path(), c.arguments, c.streams);
+    const int status = batch.WaitStatus();
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::vector<std::string> lines = CompleteLines(directory.path() / c.file);
+    ASSERT_EQ(lines.size(), c.lines);
+    EXPECT_TRUE(lines[0] == "ab\tAb\taB\tAB\tab'\tAb'\taB'\tAB'" || lines[0].rfind("K\t", 0) == 0)
+        << lines[0];
+  }
+}
+
+TEST(BatchFaults, AFileSizeLimitIsARunTimeErrorWithCompleteLines) {
+  constexpr rlim_t kLimit = 12000;
+  const auto limited = [] {
+    const rlimit limit{kLimit, kLimit};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  };
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* file;
+  };
+  const std::vector<Case> cases = {{{"--maxgen", "10000"}, "ReportFile1.txt"},
+                                   {{"--mode", "2", "--maxgen", "10"}, "ReportFile2.txt"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    TempDirectory directory;
+    BatchProcess batch(directory.path(), c.arguments, limited);
+    const int status = batch.WaitStatus();
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    const fs::path path = directory.path() / c.file;
+    EXPECT_NE(batch.err().find(path.string() + ": cannot write: File too large"), std::string::npos)
+        << batch.err();
+    EXPECT_GT(CompleteLines(path).size(), 50U);
+    EXPECT_LE(fs::file_size(path), kLimit);
+  }
+}
+
+TEST(BatchFaults, ASecondStartIntoABusyDirectoryIsRefusedAndTouchesNothing) {
+  TempDirectory directory;
+  { std::ofstream(directory.path() / "ReportFile1.txt") << "kept\r\n"; }
+  const fs::path results = directory.path() / "ReportFile2.txt";
+  BatchProcess first(directory.path(), kSlowLoop);
+  ASSERT_TRUE(WaitForFile(results, 1, 20s));
+  const auto inode = [](const fs::path& path) {
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_ino;
+  };
+  const ino_t resultsInode = inode(results);
+  for (const std::vector<std::string>& second :
+       {std::vector<std::string>{"--maxgen", "10"},
+        std::vector<std::string>{"--mode", "3", "--maxgen", "10", "--seed", "1"}}) {
+    BatchProcess refused(directory.path(), second);
+    EXPECT_EQ(refused.Wait(), 3);
+    EXPECT_NE(refused.err().find(directory.string() +
+                                 ": another start is writing its report files there"),
+              std::string::npos)
+        << refused.err();
+  }
+  EXPECT_EQ(ReadFileBytes(directory.path() / "ReportFile1.txt"), "kept\r\n");
+  EXPECT_EQ(inode(results), resultsInode);
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.Wait(), 143);
+  ExpectLog10NBlocks(CompleteLines(results));
+
+  // Once the first has ended, the directory is free again.
+  BatchProcess later(directory.path(), {"--maxgen", "10"});
+  EXPECT_EQ(later.Wait(), 0) << later.err();
 }
 
 }  // namespace

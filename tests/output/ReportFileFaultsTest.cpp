@@ -3,11 +3,16 @@
 // line written before the fault and no partial line.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "model/RuntimeError.hpp"
 #include "output/ReportFiles.hpp"
@@ -272,6 +277,58 @@ TEST(ReportFileFaults, AReadOnlyDirectoryAndAFileThatCannotBeDeletedAreNamed) {
   EXPECT_FALSE(fs::exists(device.path() / "ReportFile3.txt"));
   EXPECT_NO_THROW(reports.CloseAll());
   device.Remount(false);
+}
+
+// Another program plants a link of the report file's name, again and again,
+// while starts recreate the file: whichever wins, the file the link points to
+// never changes. A start that loses the race says which name was taken.
+TEST(ReportFileFaults, ALinkPlantedWhileTheFileIsRecreatedIsNeverFollowed) {
+  testing::TempDirectory scratch;
+  testing::TempDirectory outside;
+  const fs::path precious = outside.path() / "precious.txt";
+  { std::ofstream(precious) << "precious\n"; }
+  const fs::path report = scratch.path() / "ReportFile1.txt";
+  std::atomic<bool> done{false};
+  std::thread planter([&] {
+    while (!done) ::symlink(precious.c_str(), report.c_str());
+  });
+  int refused = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+  while (std::chrono::steady_clock::now() < end) {
+    ReportFiles reports;
+    try {
+      OpenReportFile(reports, scratch.string(), 1);
+      reports.WriteLine(1, "written by the start");
+      reports.CloseAll();
+    } catch (const RuntimeError& error) {
+      ++refused;
+      ASSERT_NE(std::string(error.what()).find(report.string() + ": cannot create: the name was"),
+                std::string::npos)
+          << error.what();
+    }
+  }
+  done = true;
+  planter.join();
+  EXPECT_EQ(ReadFileBytes(precious), "precious\n") << refused << " starts lost the race";
+}
+
+// A second start into a directory that a start is writing is refused before
+// it touches anything; once the first has closed its files, it may go.
+TEST(ReportFileFaults, OneStartAtATimeWritesIntoADirectory) {
+  testing::TempDirectory scratch;
+  ReportFiles first;
+  OpenReportFile(first, scratch.string(), 2);
+  first.WriteLine(2, "N = 1");
+  { std::ofstream(scratch.path() / "ReportFile1.txt") << "kept\r\n"; }
+  ReportFiles second;
+  ExpectFileError([&] { OpenReportFile(second, scratch.string(), 1); }, scratch.string(),
+                  "another start is writing its report files there");
+  EXPECT_EQ(ReadFileBytes(scratch.path() / "ReportFile1.txt"), "kept\r\n");
+  first.CloseAll();
+  EXPECT_EQ(ReadFileBytes(scratch.path() / "ReportFile2.txt"), "N = 1\r\n");
+  EXPECT_NO_THROW(OpenReportFile(second, scratch.string(), 1));
+  second.CloseAll();
+  EXPECT_EQ(ReadFileBytes(scratch.path() / "ReportFile1.txt"), "");
 }
 
 }  // namespace

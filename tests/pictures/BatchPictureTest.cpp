@@ -1,7 +1,10 @@
 // recmod-batch --plot and --replot as a user runs them: the plot of a single
 // run, the pictures of both loops, the same picture again from the report
 // files alone, and the command lines and files it refuses.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QSvgRenderer>
@@ -11,6 +14,7 @@
 #include "output/sweep/SweepReports.hpp"
 #include "render/SweepRendering.hpp"
 #include "support/ProgramRun.hpp"
+#include "support/ScratchMount.hpp"
 #include "support/TempDirectory.hpp"
 
 namespace recmod {
@@ -175,6 +179,79 @@ TEST(BatchPlot, PictureNamesAreCheckedBeforeAnythingRuns) {
     EXPECT_FALSE(outcome.err.empty());
   }
   EXPECT_TRUE(fs::is_empty(dir.path())) << "nothing ran, nothing was written";
+}
+
+// Fills a device to its last byte.
+void Fill(const fs::path& device) {
+  const int fd = ::open((device / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const std::string block(4096, 'x');
+  for (std::size_t size = block.size(); size > 0; size = size == 1 ? 0 : 1) {
+    while (::write(fd, block.data(), size) > 0) {
+    }
+  }
+  ::close(fd);
+}
+
+// A picture that cannot be written is a run-time error naming the file, with
+// no claim of success and no partial file under the name.
+TEST(BatchPlot, APictureThatCannotBeWrittenIsARunTimeError) {
+  testing::ScratchMount full(64 * 1024);
+  testing::ScratchMount readOnly(64 * 1024, true);
+  if (!full.mounted() || !readOnly.mounted()) GTEST_SKIP() << "no tmpfs: " << full.failure();
+  Fill(full.path());
+  TempDirectory dir;
+  TempDirectory loops;
+  const std::vector<std::string> log10NLoop = {"--mode",        "3", "--iterations", "2",
+                                               "--log10n-from", "1", "--log10n-to",  "2",
+                                               "--maxgen",      "10"};
+  ASSERT_EQ(RunBatchIn(loops.path(), {"--mode", "2", "--maxgen", "2", "--quiet"}).status, 0);
+  struct Case {
+    std::vector<std::string> arguments;
+    fs::path picture;
+    const char* reason;
+  };
+  auto with = [](std::vector<std::string> arguments, const fs::path& picture) {
+    arguments.insert(arguments.end(), {"--plot", picture.string()});
+    return arguments;
+  };
+  const std::vector<Case> cases = {
+      {{"--maxgen", "10"}, full.path() / "plot.png", "No space left on device"},
+      {{"--maxgen", "10"}, full.path() / "plot.svg", "No space left on device"},
+      {log10NLoop, full.path() / "sweep.svg", "No space left on device"},
+      {{"--mode", "2", "--maxgen", "2"}, full.path() / "sweep.png", "No space left on device"},
+      {{"--replot", loops.string()}, full.path() / "sweep.png", "No space left on device"},
+      {{"--maxgen", "10"}, readOnly.path() / "plot.png", "Read-only file system"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.picture.string() + " after " + c.arguments[0] + " " + c.arguments[1]);
+    const auto outcome = RunBatchIn(dir.path(), with(c.arguments, c.picture));
+    EXPECT_EQ(outcome.status, 3) << outcome.err;
+    EXPECT_NE(outcome.err.find(c.picture.string()), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find(c.reason), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out.find("picture"), std::string::npos) << outcome.out;
+    EXPECT_EQ(outcome.out.find("plot written"), std::string::npos) << outcome.out;
+    EXPECT_FALSE(fs::exists(c.picture));
+  }
+  EXPECT_EQ(fs::directory_iterator(full.path())->path().filename(), "filler")
+      << "no temporary file left behind";
+}
+
+// Something that is not a regular file in the place of a picture or of a
+// report file to draw from is refused at once; a FIFO would hang the start.
+TEST(BatchPlot, AFifoInThePlaceOfAPictureOrAReportFileIsRefused) {
+  TempDirectory dir;
+  ASSERT_EQ(::mkfifo((dir / "plot.png").c_str(), 0600), 0);
+  const auto plot = RunBatchIn(dir.path(), {"--maxgen", "10", "--plot", "plot.png"});
+  EXPECT_EQ(plot.status, 3);
+  EXPECT_NE(plot.err.find("plot.png: a FIFO is in the way"), std::string::npos) << plot.err;
+
+  TempDirectory reports;
+  ASSERT_EQ(::mkfifo((reports / "ReportFile2.txt").c_str(), 0600), 0);
+  const auto replot = RunBatchIn(reports.path(), {"--replot", "."});
+  EXPECT_EQ(replot.status, 3);
+  EXPECT_NE(replot.err.find("ReportFile2.txt: cannot be read: it is not a regular file"),
+            std::string::npos)
+      << replot.err;
 }
 
 }  // namespace

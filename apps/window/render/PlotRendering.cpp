@@ -1,7 +1,8 @@
 #include "PlotRendering.hpp"
 #include "QtColour.hpp"
 
-#include <QFile>
+#include "PictureFile.hpp"
+
 #include <QPainter>
 #include <QPen>
 #include <QSvgGenerator>
@@ -15,17 +16,9 @@ QSize PlotSize(const RecordedPlot& plot) {
   return {static_cast<int>(std::lround(plot.width)), static_cast<int>(std::lround(plot.height))};
 }
 
-bool WriteSvg(const RecordedPlot& plot, const QString& path, QString* error) {
-  // QSvgGenerator does not report a file it could not open; try first.
-  QFile probe(path);
-  if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    if (error != nullptr) *error = probe.errorString();
-    return false;
-  }
-  probe.close();
-
+bool WriteSvg(const RecordedPlot& plot, QIODevice& device, QString* error) {
   QSvgGenerator generator;
-  generator.setFileName(path);
+  generator.setOutputDevice(&device);
   generator.setSize(PlotSize(plot));
   generator.setViewBox(QRect(QPoint(0, 0), PlotSize(plot)));
   generator.setResolution(96);
@@ -85,15 +78,16 @@ QImage RenderPlotImage(const RecordedPlot& plot) {
 }
 
 bool RenderPlot(const RecordedPlot& plot, const QString& path, QString* error) {
-  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-    return WriteSvg(plot, path, error);
-  }
-  const QImage image = RenderPlotImage(plot);
-  if (!image.save(path, "PNG")) {
-    if (error != nullptr) *error = QStringLiteral("cannot write the PNG image");
-    return false;
-  }
-  return true;
+  const bool svg = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+  return WritePictureFile(
+      path,
+      [&](QIODevice& device, QString* drawError) {
+        if (svg) return WriteSvg(plot, device, drawError);
+        if (RenderPlotImage(plot).save(&device, "PNG")) return true;
+        if (drawError != nullptr) *drawError = QStringLiteral("cannot write the PNG image");
+        return false;
+      },
+      error);
 }
 
 }  // namespace recmod

@@ -1,6 +1,7 @@
 #include "SweepRendering.hpp"
 
-#include <QFile>
+#include "PictureFile.hpp"
+
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
@@ -347,17 +348,9 @@ void PaintLog10NChart(QPainter& painter, const Log10NSweep& sweep, double startF
       QStringLiteral("start frequency of R+ (%1)").arg(Text(PictureNumberText(startFrequency))));
 }
 
-bool WriteSvg(const SweepPicture& picture, const QString& path, QString* error) {
-  // QSvgGenerator does not report a file it could not open; try first.
-  QFile probe(path);
-  if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    if (error != nullptr) *error = probe.errorString();
-    return false;
-  }
-  probe.close();
-
+bool WriteSvg(const SweepPicture& picture, QIODevice& device, QString* error) {
   QSvgGenerator generator;
-  generator.setFileName(path);
+  generator.setOutputDevice(&device);
   generator.setSize(kSweepPictureSize);
   generator.setViewBox(QRect(QPoint(0, 0), kSweepPictureSize));
   generator.setResolution(96);
@@ -449,14 +442,16 @@ QImage RenderSweepImage(const SweepPicture& picture) {
 }
 
 bool RenderSweepPicture(const SweepPicture& picture, const QString& path, QString* error) {
-  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-    return WriteSvg(picture, path, error);
-  }
-  if (!RenderSweepImage(picture).save(path, "PNG")) {
-    if (error != nullptr) *error = QStringLiteral("cannot write the PNG image");
-    return false;
-  }
-  return true;
+  const bool svg = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+  return WritePictureFile(
+      path,
+      [&](QIODevice& device, QString* drawError) {
+        if (svg) return WriteSvg(picture, device, drawError);
+        if (RenderSweepImage(picture).save(&device, "PNG")) return true;
+        if (drawError != nullptr) *drawError = QStringLiteral("cannot write the PNG image");
+        return false;
+      },
+      error);
 }
 
 }  // namespace recmod

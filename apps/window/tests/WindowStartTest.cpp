@@ -194,6 +194,39 @@ class WindowStartTest : public QObject {
     QVERIFY(Entries(w.dir).isEmpty());
   }
 
+  // A refused start shows its message over the window as it was before the
+  // click: inputs enabled and the button reading "Start simulation". Refused
+  // by the start itself (a blank field) or by a directory that another start
+  // is writing (here one held by the test), touching no file.
+  void aRefusedStartShowsItsMessageOverTheIdleWindow() {
+    for (const bool busy : {false, true}) {
+      WindowWithDirectory w;
+      ReportFiles other;
+      if (busy) {
+        OpenReportFile(other, w.dir.path().toStdString(), 2);
+      } else {
+        Enter(w.open, 1, QString());
+      }
+      QStringList texts;
+      QStringList looks;
+      w.open.window().setMessageFunction([&](const QString& text) {
+        texts << text;
+        looks << QStringLiteral("%1, inputs %2, options %3")
+                     .arg(w.open.button("Start")->text())
+                     .arg(w.open.txt(3)->isEnabled())
+                     .arg(w.open.option(2)->isEnabled());
+      });
+      QVERIFY(w.open.startAndWait());
+      QCOMPARE(looks, QStringList{QStringLiteral("Start simulation, inputs 1, options 1")});
+      QVERIFY2(texts[0].startsWith(busy ? QStringLiteral("File error: ")
+                                        : QStringLiteral("One or more value are needed!")),
+               qPrintable(texts[0]));
+      QVERIFY(!busy || texts[0].contains(QStringLiteral("another start is writing")));
+      QCOMPARE(Entries(w.dir),
+               busy ? QStringList{QStringLiteral("ReportFile2.txt")} : QStringList{});
+    }
+  }
+
   // A long loop over Log10(N): the output fields change while it runs, the
   // window takes no input but Stop, and Stop ends it after a generation with
   // report files that hold every line written so far.

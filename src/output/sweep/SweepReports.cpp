@@ -1,11 +1,13 @@
 #include "output/sweep/SweepReports.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "output/NumberText.hpp"
@@ -73,10 +75,31 @@ double NumberOrThrow(std::string_view text, const std::string& path, int line, c
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ReportFormatError(path, 0, std::string("cannot be read: ") + std::strerror(errno));
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw ReportFormatError(path, 0, "cannot be read");
+  // Opened without waiting, so that a FIFO in the file's place cannot hang
+  // the reader; only a regular file is read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    throw ReportFormatError(path, 0, std::string("cannot be read: ") + std::strerror(errno));
+  }
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    throw ReportFormatError(path, 0, "cannot be read: it is not a regular file");
+  }
+  std::string text;
+  char block[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw ReportFormatError(path, 0, std::string("cannot be read: ") + std::strerror(error));
+    }
+    if (n == 0) break;
+    text.append(block, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
   return text;
 }
 

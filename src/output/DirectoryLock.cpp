@@ -1,0 +1,39 @@
+#include "output/DirectoryLock.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "model/RuntimeError.hpp"
+
+namespace recmod {
+
+DirectoryLock::DirectoryLock(const std::string& directory) : directory_(directory) {
+  fd_ = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  int result = 0;
+  do {
+    result = ::flock(fd_, LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  if (result == 0) return;
+  const int error = errno;
+  ::close(fd_);
+  fd_ = -1;
+  if (error == EWOULDBLOCK) {
+    throw RuntimeError(ErrorKind::FileError,
+                       directory +
+                           ": another start is writing its report files there; wait for "
+                           "it to end or choose another directory");
+  }
+  // A file system without locks (some network ones) cannot guard the files;
+  // the start still runs, as it would without the lock.
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace recmod

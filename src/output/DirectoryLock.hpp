@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace recmod {
+
+// An exclusive lock on a save directory, held while a start writes its report
+// files there, so that two starts (from any process, or twice from one) never
+// write the same files at the same time. The lock is taken on the directory
+// itself (flock), so it creates nothing in the directory and vanishes with the
+// process however it ends.
+class DirectoryLock {
+ public:
+  // Locks `directory`. Raises a "File error" naming the directory when another
+  // start holds it. A directory that cannot be opened is not locked: creating
+  // the report files there fails and says why.
+  explicit DirectoryLock(const std::string& directory);
+  ~DirectoryLock();
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+  const std::string& directory() const { return directory_; }
+
+ private:
+  std::string directory_;
+  int fd_ = -1;
+};
+
+}  // namespace recmod
