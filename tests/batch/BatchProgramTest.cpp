@@ -235,7 +235,7 @@ TEST(BatchProgram, UsageErrorsExitWith2AndRunNothing) {
   const std::vector<std::vector<std::string>> commandLines = {
       {"--bogus"},      {"stray"},         {"--txt", "23=1"},  {"--txt", "x=1"},
       {"--txt", "5"},   {"--mode", "7"},   {"--mode", "loop"}, {"--loci", "4"},
-      {"--seed", "-1"}, {"--seed", "12x"}, {"--tick", "Nope"}, {"--S"},
+      {"--seed", "-1"}, {"--seed", "12x"}, {"--tick", "Nope"},
   };
   for (const auto& arguments : commandLines) {
     const ProgramOutcome outcome = RunBatchIn(dir.path(), arguments);
