@@ -8,13 +8,15 @@ namespace recmod::batch {
 namespace {
 
 bool TryWrite(std::optional<RunRecord>& record, const Simulator& sim, RecordStatus status,
-              const std::string& message) {
+              const std::string& message, bool tell = true) {
   try {
     record->WriteEnded(sim, status, message);
     return true;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "recmod-batch: the record of the start could not be written: %s\n",
-                 error.what());
+    if (tell) {
+      std::fprintf(stderr, "recmod-batch: the record of the start could not be written: %s\n",
+                   error.what());
+    }
     return false;
   }
 }
@@ -55,7 +57,8 @@ void EndRecordAfterFailure(std::optional<RunRecord>& record, const Simulator& si
     message = error.what();
   } catch (...) {
   }
-  TryWrite(record, sim, RecordStatus::Error, message);
+  // The error that ended the start is the one to tell.
+  TryWrite(record, sim, RecordStatus::Error, message, false);
 }
 
 }  // namespace recmod::batch

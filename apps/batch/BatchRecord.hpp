@@ -22,7 +22,7 @@ bool EndRecord(std::optional<RunRecord>& record, const Simulator& sim, StartOutc
 
 // From inside a catch block: writes the record of a start that the exception
 // in flight ended ("error" with its message). Never raises; a record that
-// cannot be written is told on stderr.
+// cannot be written then is not told (the error that ended the start is).
 void EndRecordAfterFailure(std::optional<RunRecord>& record, const Simulator& sim);
 
 }  // namespace recmod::batch

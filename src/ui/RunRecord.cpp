@@ -147,7 +147,13 @@ void RunRecord::WriteAccepted(const Simulator& sim) {
   TakeValidated(sim);
   accepted_ = true;
   json_["status"] = RecordStatusName(RecordStatus::Running);
-  Write();
+  try {
+    Write();
+  } catch (const std::exception&) {
+    // Where the record cannot be written, the report files usually cannot
+    // either, and their error names the cause; if they can, the record's
+    // own error comes from WriteEnded.
+  }
 }
 
 void RunRecord::WriteEnded(const Simulator& sim, RecordStatus status, const std::string& message) {

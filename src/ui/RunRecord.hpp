@@ -42,12 +42,14 @@ class RunRecord {
 
   // The start has passed its checks and is about to open its report files:
   // records the validated inputs and writes the record with status
-  // "running". Raises RuntimeError when the record cannot be written.
+  // "running". A record that cannot be written is left to WriteEnded to
+  // report, so that an unwritable directory is named by the report files.
   void WriteAccepted(const Simulator& sim);
 
   // The start has ended: records the end time, the validated inputs, the
   // message (refused and error) and, for a start that was accepted, every
   // report file of its mode as it now stands; then writes the record.
+  // Raises RuntimeError when it cannot be written.
   void WriteEnded(const Simulator& sim, RecordStatus status, const std::string& message = {});
 
   const nlohmann::json& json() const { return json_; }

@@ -3,6 +3,7 @@
 // never swallows the option after it, and nothing it changes goes untold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -59,7 +60,7 @@ TEST(BatchStrictInput, BadTextsAreUsageErrorsNamingOptionAndText) {
 
 TEST(BatchStrictInput, TextsTheWindowReadsWholeStillPass) {
   TempDirectory dir;
-  for (const std::string& text : {",05", "1,5E-1", " 0.1 ", "+.1", "1e-1", "-0"}) {
+  for (const std::string text : {",05", "1,5E-1", " 0.1 ", "+.1", "1e-1", "-0"}) {
     const ProgramOutcome outcome = RunBatchIn(dir.path(), {"--S", text, "--fields"});
     EXPECT_EQ(outcome.status, 0) << text << ": " << outcome.err;
   }
@@ -99,11 +100,13 @@ TEST(BatchStrictInput, QuietStillTellsAValueBroughtIntoRange) {
 
 TEST(BatchStrictInput, FieldListingEscapesControlCharacters) {
   TempDirectory dir;
-  const fs::path odd = dir / "a\nb\tc\\d";
+  const fs::path odd = dir /
+                       "a\nb\tc\x01"
+                       "d";
   fs::create_directory(odd);
   const ProgramOutcome outcome = RunBatchIn(dir.path(), {"--dir", odd.string(), "--fields"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find("\n30\t" + dir.string() + "/a\\nb\\tc\\\\d\n"), std::string::npos)
+  EXPECT_NE(outcome.out.find("\n30\t" + dir.string() + "/a\\nb\\tc\\x01d\n"), std::string::npos)
       << outcome.out;
   // One field or box a line: 28 fields and 7 boxes.
   EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 35);
