@@ -1,6 +1,7 @@
 #include "BatchCommandLine.hpp"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -8,6 +9,7 @@
 #include <tuple>
 
 #include "BatchPictures.hpp"
+#include "FieldTextCheck.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "version/BuildInfo.hpp"
 
@@ -50,7 +52,12 @@ constexpr const char* kExamples =
     "  recmod-batch --replot /tmp/out --plot sweep.svg\n"
     "      the picture of the sweep already in /tmp/out, without running\n"
     "\n"
-    "A negative number that starts with a point needs the = form: --S=-.5\n"
+    "  recmod-batch --repeat /tmp/out/recmod-run.json --dir /tmp/again\n"
+    "      the start recorded in /tmp/out again, its report files into /tmp/again\n"
+    "\n"
+    "Every start writes recmod-run.json beside its report files: the version, every input,\n"
+    "the seed and a digest of each report file. A field's text must read whole as a number;\n"
+    "an empty value (--S= or --S followed by another option) leaves the field empty.\n"
     "\n"
     "Exit status: 0 done; 1 start refused (the message on stderr); 2 usage error;\n"
     "3 run-time error (the report files keep the lines written before it);\n"
@@ -81,6 +88,7 @@ FieldTyping ParseTxtAssignment(const std::string& value) {
   typing.index = ParseIndex(value.substr(0, equals), "--txt");
   typing.text = value.substr(equals + 1);
   typing.option = "--txt " + std::to_string(typing.index);
+  CheckFieldText(typing);
   return typing;
 }
 
@@ -122,11 +130,89 @@ std::int64_t ParseFirstPosition(const std::string& text) {
   return position;
 }
 
+// A plain decimal number (digits only) from `least` to `most`; no sign, no
+// base prefix, no blanks.
+int ParsePlainCount(const std::string& text, const char* option, int least, int most) {
+  int value = -1;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  const bool digitsOnly =
+      !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  if (!digitsOnly || ec != std::errc() || ptr != end || value < least || value > most) {
+    throw UsageError(std::string(option) + ": \"" + text + "\" is not a whole number from " +
+                     std::to_string(least) + " to " + std::to_string(most));
+  }
+  return value;
+}
+
+bool LooksLikeOption(const std::string& argument) {
+  return argument.size() > 1 && argument[0] == '-' && argument[1] == '-';
+}
+
+// The arguments for the parser, in its reversed order, with every value of an
+// option that takes one spelt out: "--S=" and a "--S" followed by another
+// option or by nothing give S an empty text, so that no option is ever taken
+// for the value of the one before it; "--S VALUE" becomes "--S=VALUE", so that
+// a value that starts with a minus sign (-.5) is a value too.
+std::vector<std::string> SpelledOutArguments(const CLI::App& app, int argc, char** argv) {
+  std::vector<std::string> out;
+  auto takesValue = [&](const std::string& name) {
+    const CLI::Option* option = app.get_option_no_throw(name);
+    return option != nullptr && option->get_expected_max() > 0;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--") {
+      for (; i < argc; ++i) out.emplace_back(argv[i]);
+      break;
+    }
+    if (!LooksLikeOption(argument)) {
+      out.push_back(argument);
+      continue;
+    }
+    const std::size_t equals = argument.find('=');
+    const std::string name = argument.substr(0, equals);
+    if (!takesValue(name)) {
+      out.push_back(argument);
+      continue;
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      value = argument.substr(equals + 1);
+    } else if (i + 1 < argc && !LooksLikeOption(argv[i + 1])) {
+      value = argv[++i];
+    }
+    if (value.empty()) {
+      // The parser takes an empty argument as an empty value, but not "--S=".
+      out.push_back(name);
+      out.emplace_back();
+    } else {
+      out.push_back(name + "=" + value);
+    }
+  }
+  std::reverse(out.begin(), out.end());
+  return out;
+}
+
 // A decimal number that fills `text` entirely.
 bool ParseWholeDouble(const std::string& text, double& value) {
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
   return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+// A repeat takes everything from its record; only where the files go and how
+// the start shows itself may be given with it.
+void CheckRepeatAlone(const CLI::App& app, const BatchRequest& request) {
+  static const std::vector<std::string> kAllowed = {"--repeat", "--dir", "--threads", "--quiet",
+                                                    "--progress"};
+  for (const CLI::Option* option : app.parse_order()) {
+    const std::string name = option->get_name();
+    if (std::find(kAllowed.begin(), kAllowed.end(), name) == kAllowed.end()) {
+      throw UsageError("--repeat: " + name + " cannot be given with it (the record says it)");
+    }
+  }
+  (void)request;
 }
 
 }  // namespace
@@ -186,9 +272,8 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   app.add_option("--mode", modeText,
                  "run mode: 0 single-infinite, 1 single-finite, 2 loop-sk, 3 loop-log10n "
                  "(default 0)");
-  int loci = 2;
-  app.add_option("--loci", loci, "number of loci, 2 or 3 (default 2)")
-      ->check(CLI::IsMember({2, 3}));
+  std::string lociText = "2";
+  app.add_option("--loci", lociText, "number of loci, 2 or 3 (default 2)");
 
   std::vector<std::string> txtValues;
   CLI::Option* txtOption =
@@ -233,12 +318,11 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "run from N and its position; without it mode 3 draws a seed and prints it "
                  "(seed: N) so that the start can be repeated")
       ->type_name("N");
-  int threads = AllCores();
-  app.add_option("--threads", threads,
+  std::string threadsText = std::to_string(AllCores());
+  app.add_option("--threads", threadsText,
                  "threads for the runs of modes 2 and 3 (default: all cores, here " +
                      std::to_string(AllCores()) + "); the report files are the same for any number")
-      ->type_name("N")
-      ->check(CLI::Range(1, 1024));
+      ->type_name("N");
   std::string sRangeText;
   app.add_option("--s-range", sRangeText,
                  "mode 2: the values of S, from FROM by repeated addition of STEP up to TO "
@@ -278,10 +362,18 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
   bool quiet = false;
-  app.add_flag("--quiet", quiet, "no notices and no note of where the report files went");
+  app.add_flag("--quiet", quiet,
+               "no progress, no seed and no note of where the report files went; a value "
+               "that the validation changed is still told");
+  std::string repeatText;
+  app.add_option("--repeat", repeatText,
+                 "start exactly the start that FILE (a recmod-run.json) records: the same "
+                 "report files byte for byte; --dir sends them elsewhere, --threads and --quiet "
+                 "apply, nothing else may be given")
+      ->type_name("FILE");
 
   try {
-    app.parse(argc, argv);
+    app.parse(SpelledOutArguments(app, argc, argv));
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
     return {std::nullopt, kExitSuccess};
@@ -295,13 +387,14 @@ ParseResult ParseCommandLine(int argc, char** argv) {
 
   BatchRequest request;
   request.mode = ParseMode(modeText);
-  request.loci = loci;
+  request.loci = ParsePlainCount(lociText, "--loci", 2, 3);
   request.listFields = listFields;
   request.progress = progress;
   request.quiet = quiet;
   request.exactSampling = ParseSampling(samplingText);
   if (!seedText.empty() || app.count("--seed") > 0) request.seed = ParseSeed(seedText);
-  request.threads = threads;
+  request.threads = ParsePlainCount(threadsText, "--threads", 1, 1024);
+  request.threadsGiven = app.count("--threads") > 0;
   if (app.count("--first-position") > 0) {
     if (request.mode != 3) throw UsageError("--first-position: only mode 3 (loop-log10n) has it");
     request.firstPosition = ParseFirstPosition(firstPositionText);
@@ -341,8 +434,14 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       typing.index = alias->second;
       typing.text = aliasValues.at(alias->second).at(occurrence);
       typing.option = option->get_name();
+      CheckFieldText(typing);
       request.fields.push_back(std::move(typing));
     }
+  }
+  request.commandLine.assign(argv, argv + argc);
+  if (app.count("--repeat") > 0) {
+    request.repeatFile = repeatText;
+    CheckRepeatAlone(app, request);
   }
   return {std::move(request), kExitSuccess};
 }

@@ -70,6 +70,12 @@ struct BatchRequest {
   // Draw the sweep whose report files are in this directory instead of
   // starting.
   std::optional<std::string> replotDirectory;
+  // Whether --threads was given (a repeat otherwise takes the recorded one).
+  bool threadsGiven = false;
+  // The command line as given, for the run record.
+  std::vector<std::string> commandLine;
+  // Start the start recorded in this run record instead.
+  std::optional<std::string> repeatFile;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`

@@ -6,18 +6,23 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
-#include <random>
 
 #include "BatchFrontEnd.hpp"
 #include "BatchPictures.hpp"
+#include "BatchRecord.hpp"
 #include "BatchSignals.hpp"
+#include "EscapedText.hpp"
+#include "RepeatStart.hpp"
 #include "driver/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
 #include "output/ReportFiles.hpp"
+#include "ui/DecimalParse.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
+#include "ui/RunRecord.hpp"
+#include "ui/StartSeed.hpp"
 #include "ui/WindowLogic.hpp"
 
 namespace recmod::batch {
@@ -44,11 +49,21 @@ const char* TickText(int tick) {
   return tick != 0 ? "ticked" : "unticked";
 }
 
-void PrintNotices(std::vector<std::string>& notices, bool quiet) {
-  if (!quiet) {
-    for (const std::string& notice : notices) std::fprintf(stderr, "%s\n", notice.c_str());
-  }
+// Notices are made only as --quiet allows (DescribeChanges); all are told.
+void PrintNotices(std::vector<std::string>& notices) {
+  for (const std::string& notice : notices) std::fprintf(stderr, "%s\n", notice.c_str());
   notices.clear();
+}
+
+// Whether a field's text now stands for another value than it did: not a
+// blank, a point or a leading zero that the normalisation added.
+bool ValueChanged(std::string was, std::string is) {
+  if ((was == "(blank)") != (is == "(blank)")) return true;
+  try {
+    return ParseDecimal(NormaliseNumberText(was)) != ParseDecimal(NormaliseNumberText(is));
+  } catch (const std::exception&) {
+    return true;
+  }
 }
 
 void ReportWhereFilesWent(const Simulator& sim) {
@@ -73,8 +88,7 @@ void ReportWhereFilesWent(const Simulator& sim) {
 }  // namespace
 
 std::uint64_t DrawSeed() {
-  std::random_device device;
-  return (static_cast<std::uint64_t>(device()) << 32) | device();
+  return DrawStartSeed();
 }
 
 ControlSnapshot TakeSnapshot(const ControlValues& controls) {
@@ -84,7 +98,8 @@ ControlSnapshot TakeSnapshot(const ControlValues& controls) {
   return snapshot;
 }
 
-std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const ControlValues& now) {
+std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const ControlValues& now,
+                                         bool valueChangesOnly) {
   std::vector<std::string> notices;
   for (const FieldEntry& entry : FieldCatalogue()) {
     if (!entry.input) continue;
@@ -93,6 +108,7 @@ std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const Co
     const std::string is = Trimmed(now.txt[slot]);
     // A blank put before or taken from a number changes nothing worth telling.
     if (was == is) continue;
+    if (valueChangesOnly && entry.index != 30 && !ValueChanged(was, is)) continue;
     notices.push_back(std::string(entry.alias) + ": " + was + " -> " + is);
   }
   for (const CheckBox box : kAllCheckBoxes) {
@@ -182,7 +198,7 @@ void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::
     before.texts[slot] = typing.text;
     sim.controls.Text(typing.index) = typing.text;
     txt_LostFocus(sim, typing.index);
-    for (std::string& notice : DescribeChanges(before, sim.controls)) {
+    for (std::string& notice : DescribeChanges(before, sim.controls, request.quiet)) {
       notices.push_back(std::move(notice));
     }
   }
@@ -191,7 +207,7 @@ void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::
 void PrintFields(const ControlValues& controls) {
   for (int index = 0; index < ControlValues::kTxtSlots; ++index) {
     if (!IsTxtIndex(index)) continue;
-    std::printf("%d\t%s\n", index, controls.Text(index).c_str());
+    std::printf("%d\t%s\n", index, EscapedText(controls.Text(index)).c_str());
   }
   for (const CheckBox box : kAllCheckBoxes) {
     std::printf("%s\t%d\n", CheckBoxName(box), controls.Tick(box));
@@ -217,26 +233,38 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
   std::vector<std::string> notices;
 
   try {
-    ApplyRequest(sim, request, notices);
-    PrintNotices(notices, request.quiet);
+    std::optional<RecordedStart> recorded;
+    if (request.repeatFile) {
+      recorded = ReadRecordedStart(*request.repeatFile);
+      if (!recorded->versionWarning.empty()) {
+        std::fprintf(stderr, "%s\n", recorded->versionWarning.c_str());
+      }
+      ApplyRecordedStart(sim, *recorded, request);
+    } else {
+      ApplyRequest(sim, request, notices);
+    }
+    PrintNotices(notices);
     if (request.replotDirectory) return ReplotSweep(request, sim);
 
     const ControlSnapshot beforeValidation = TakeSnapshot(sim.controls);
     if (request.listFields) {
       ValidateInputs(sim);
-      notices = DescribeChanges(beforeValidation, sim.controls);
-      PrintNotices(notices, request.quiet);
+      notices = DescribeChanges(beforeValidation, sim.controls, request.quiet);
+      PrintNotices(notices);
       PrintFields(sim.controls);
       return kExitSuccess;
     }
 
     if (hooks.beforeStart && !hooks.beforeStart(sim)) return kExitSuccess;
 
-    // The runs of the loop over Log10(N) are seeded from the start's seed;
-    // one drawn here is shown once the start has run (whatever ended it), so
-    // that it can be repeated with --seed.
-    const bool seedDrawn = !sim.seed && sim.runMode.LoopOverLog10N;
-    if (seedDrawn) sim.seed = hooks.drawSeed ? hooks.drawSeed() : DrawSeed();
+    // Every start that draws random numbers has a seed; one drawn here is
+    // shown once the start has run (whatever ended it) and recorded, so that
+    // it can be repeated. The processes of an MPI job agree on the seed of a
+    // loop; a single run is rank 0's alone.
+    const bool seedDrawn = !sim.seed && StartDrawsRandomNumbers(sim.runMode);
+    if (seedDrawn) {
+      sim.seed = hooks.drawSeed && !sim.runMode.SingleRun ? hooks.drawSeed() : DrawSeed();
+    }
     auto showDrawnSeed = [&] {
       if (seedDrawn && !request.quiet) {
         std::fprintf(stderr, "seed: %llu\n", static_cast<unsigned long long>(*sim.seed));
@@ -245,6 +273,23 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
 
     std::optional<PlotExport> plotExport;
     if (request.plotFile) plotExport.emplace(*request.plotFile, sim);
+
+    std::optional<RunRecord> record;
+    if (hooks.writeRecord) {
+      record.emplace(sim, BatchOrigin(request, hooks.mpiRanks));
+      sim.onStartAccepted = [&](Simulator& accepted) {
+        if (recorded) {
+          try {
+            CheckSameMeaning(accepted, *recorded);
+          } catch (...) {
+            // Not repeated: the record that was asked for stays as it is.
+            record.reset();
+            throw;
+          }
+        }
+        record->WriteAccepted(accepted);
+      };
+    }
 
     StopOnSignals signals(sim.stopRequested);
     StopForwardingFrontEnd forwarding(frontEnd, signals);
@@ -256,11 +301,13 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       frontEnd.FinishProgress();
       showDrawnSeed();
       sim.frontEnd = &frontEnd;
+      EndRecordAfterFailure(record, sim);
       throw;
     }
     frontEnd.FinishProgress();
     sim.frontEnd = &frontEnd;
     if (outcome != StartOutcome::Refused) showDrawnSeed();
+    const bool recordWritten = EndRecord(record, sim, outcome, frontEnd.messages());
     // The report files are closed; now say why the start ended early.
     if (const int signal = signals.ReceivedSignal(); signal != 0) {
       std::fprintf(stderr, "recmod-batch: %s: %s; the report files keep every complete line\n",
@@ -270,8 +317,8 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       return 128 + signal;
     }
 
-    notices = DescribeChanges(beforeValidation, sim.controls);
-    PrintNotices(notices, request.quiet);
+    notices = DescribeChanges(beforeValidation, sim.controls, request.quiet);
+    PrintNotices(notices);
     switch (outcome) {
       case StartOutcome::Refused:
         // The system's own message, verbatim.
@@ -287,6 +334,11 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         break;
     }
     if (!request.quiet) ReportWhereFilesWent(sim);
+    if (recorded && record) {
+      for (const std::string& notice : DifferencesFromRecord(record->json(), *recorded)) {
+        std::fprintf(stderr, "%s\n", notice.c_str());
+      }
+    }
     if (plotExport) {
       try {
         const std::string note = plotExport->Write(sim);
@@ -303,9 +355,9 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         return 128 + signal;
       }
     }
-    return kExitSuccess;
+    return recordWritten ? kExitSuccess : kExitRuntimeError;
   } catch (const UsageError& error) {
-    PrintNotices(notices, request.quiet);
+    PrintNotices(notices);
     std::fprintf(stderr, "recmod-batch: %s\n", error.what());
     return kExitUsage;
   } catch (const RuntimeError& error) {

@@ -20,8 +20,11 @@ struct ControlSnapshot {
 ControlSnapshot TakeSnapshot(const ControlValues& controls);
 
 // One notice per input field or check box that differs between `before` and
-// now: "S: -2 -> -.99", "InterdemicDiffusion: unticked -> ticked".
-std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const ControlValues& now);
+// now: "S: -2 -> -.99", "InterdemicDiffusion: unticked -> ticked". With
+// `valueChangesOnly` (--quiet) only changes of what was asked are told, not
+// a text that the normalisation rewrote to the same number.
+std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const ControlValues& now,
+                                         bool valueChangesOnly = false);
 
 // Why txt `index` is disabled at this moment, as the end of a sentence:
 // "in mode 0", "with 2 loci", "while InversionOfS is unticked".
@@ -34,8 +37,9 @@ std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box);
 // pass changed go to `notices`.
 void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices);
 
-// Prints every field (INDEX<TAB>TEXT for 0..22, 30, 37..40) and then every
-// check box (NAME<TAB>0|1) to stdout.
+// Prints every field (INDEX<TAB>TEXT for 0..22, 30, 37..40, the text with
+// its control characters escaped) and then every check box (NAME<TAB>0|1) to
+// stdout.
 void PrintFields(const ControlValues& controls);
 
 // The absolute directory of the report files of `saveDirectory`.
@@ -54,6 +58,11 @@ struct BatchHooks {
   // from the system's entropy source. Processes that share a start agree on
   // one here.
   std::function<std::uint64_t()> drawSeed;
+  // Whether the start writes its record (recmod-run.json); processes that
+  // only help another with its runs do not.
+  bool writeRecord = true;
+  // The number of processes of an MPI job that share the start, for its record.
+  int mpiRanks = 1;
 };
 
 // Carries out a whole request and returns the exit status; all messages are

@@ -116,6 +116,7 @@ int RunRankZero(int argc, char** argv, MpiLoopExecutor& executor) {
     return true;
   };
   hooks.drawSeed = [] { return AgreeOnSeed(0); };
+  hooks.mpiRanks = executor.size();
   int status = RunBatch(argc, argv, hooks);
   try {
     executor.Finish();
@@ -151,6 +152,7 @@ int RunOtherRank(int argc, char** argv, MpiLoopExecutor& executor) {
   };
   const int rank = executor.rank();
   hooks.drawSeed = [rank] { return AgreeOnSeed(rank); };
+  hooks.writeRecord = false;
   // Redrawing report files already written starts nothing to take part in.
   if (!Replots(argc, argv)) {
     std::vector<char*> arguments = WithoutRankZeroOptions(argc, argv);

@@ -1,6 +1,7 @@
 // recmod-batch: the simulator without its window, driven from the command
 // line through the same handlers as the window. Built with MPI, a start under
 // mpirun spreads the runs of its loops over the ranks of the job.
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,6 +12,9 @@
 #endif
 
 int main(int argc, char** argv) {
+  // The user's locale, as for any program (the toolkit of the pictures sets
+  // it anyway). Numbers are read and written the same under every locale.
+  std::setlocale(LC_ALL, "");
   recmod::batch::PrepareProcessOutput();
 #if defined(RECMOD_WITH_MPI)
   return recmod::batch::RunBatchWithMpi(argc, argv);

@@ -18,10 +18,12 @@
 #include "TextBox.hpp"
 #include "WindowLayout.hpp"
 #include "driver/ExperimentDriver.hpp"
+#include "driver/RecordedStartClick.hpp"
 #include "render/QtColour.hpp"
 #include "ui/FinishedSweep.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
+#include "ui/StartSeed.hpp"
 #include "ui/WindowLogic.hpp"
 
 namespace recmod {
@@ -102,8 +104,12 @@ class MainWindow::WindowFrontEnd final : public FrontEnd {
   explicit WindowFrontEnd(MainWindow& window) : window_(window) {}
 
   void ShowMessage(const std::string& text) override {
+    lastMessage = text;
     window_.ShowMessage(QString::fromStdString(text));
   }
+
+  // The text of the last message, for the record of a refused start.
+  std::string lastMessage;
 
   // Called on the thread that wrote the field: copy its text now, show it at
   // the next live tick.
@@ -453,6 +459,10 @@ void MainWindow::BeginStart() {
   start_->setText(QStringLiteral("Stop"));
   liveTimer_.start();
   pictBox_->SetSweepPicture(std::nullopt);
+  // Every start that draws random numbers gets a seed of its own, which its
+  // record keeps so that the start can be repeated.
+  sim_.seed = StartDrawsRandomNumbers(sim_.runMode) ? std::optional(DrawStartSeed()) : std::nullopt;
+  frontEnd_->lastMessage.clear();
   worker_ = std::thread([this] {
     std::string error;
     std::optional<SweepPicture> sweep;
@@ -460,7 +470,10 @@ void MainWindow::BeginStart() {
       // A loop's picture box ends empty; its sweep is read back from the
       // report files it has just written, for the picture that the box's
       // context menu offers.
-      if (Start_Click(sim_) == StartOutcome::Finished) sweep = ReadFinishedSweep(sim_);
+      const StartOrigin origin{"window", {}, 1};
+      const StartOutcome outcome =
+          StartClickWithRecord(sim_, origin, [this] { return frontEnd_->lastMessage; });
+      if (outcome == StartOutcome::Finished) sweep = ReadFinishedSweep(sim_);
     } catch (const std::exception& e) {
       error = e.what();
     }

@@ -61,7 +61,9 @@ RunOutputs OutputsOf(Simulator& sim) {
   return RunOutputs{*sim.plot, &sim.reports, *sim.frontEnd, &sim.stopRequested};
 }
 
-// Modes 0 and 1: one run whose generations go to "ReportFile1.txt".
+// Modes 0 and 1: one run whose generations go to "ReportFile1.txt". A run
+// with a seed starts the generator from it; without one it goes on from where
+// the generator stands.
 void RunSingle(Simulator& sim) {
   Engine& engine = sim.engine;
   if (sim.seed) engine.draw.generator.Seed(*sim.seed, 0);
@@ -297,6 +299,7 @@ StartOutcome Start_Click(Simulator& sim) {
   plot.SetPosition(0.0F, plot.DrawingHeight());
   try {
     if (!Prepare(sim)) return StartOutcome::Refused;
+    if (sim.onStartAccepted) sim.onStartAccepted(sim);
     RunSelectedMode(sim);
   } catch (const StartStopped&) {
     sim.reports.CloseAll();

@@ -1,5 +1,6 @@
 #include "output/NumberText.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +17,12 @@ std::string Format(double value, int significantDigits, int positionalLimit) {
                        "a number that is not finite cannot be written");
   }
   if (value == 0.0) return " 0";
+  // std::to_chars writes the C locale's form whatever locale the process
+  // runs under (a decimal comma would tear the digits apart below).
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*e", significantDigits - 1, value);
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, value,
+                                     std::chars_format::scientific, significantDigits - 1);
+  *written.ptr = '\0';
   // buffer: [-]d.ddddde[+-]XX
   const char* p = buffer;
   const bool negative = *p == '-';
@@ -27,7 +32,10 @@ std::string Format(double value, int significantDigits, int positionalLimit) {
     if (*p != '.') digits += *p;
     ++p;
   }
-  const int exponent = std::atoi(p + 1);
+  int exponent = 0;
+  const char* exponentStart = p + 1;
+  if (*exponentStart == '+') ++exponentStart;
+  std::from_chars(exponentStart, written.ptr, exponent);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
   std::string body;

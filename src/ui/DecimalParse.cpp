@@ -1,6 +1,7 @@
 #include "ui/DecimalParse.hpp"
 
-#include <cerrno>
+#include <locale.h>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -14,12 +15,12 @@ namespace {
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
-}  // namespace
 
-double ParseDecimal(std::string_view text) {
+// Copies the number at the start of `text` (after blanks) into `number` and
+// returns the position just after it; 0 when the text does not begin with one.
+std::size_t ScanDecimal(std::string_view text, std::string& number) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  std::string number;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
   bool anyDigit = false;
   while (i < text.size() && IsDigit(text[i])) {
@@ -33,7 +34,7 @@ double ParseDecimal(std::string_view text) {
       anyDigit = true;
     }
   }
-  if (!anyDigit) return 0.0;
+  if (!anyDigit) return 0;
   // An exponent counts only when at least one digit follows it.
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     std::size_t j = i + 1;
@@ -42,10 +43,26 @@ double ParseDecimal(std::string_view text) {
     if (j < text.size() && IsDigit(text[j])) {
       while (j < text.size() && IsDigit(text[j])) exponent += text[j++];
       number += exponent;
+      i = j;
     }
   }
-  errno = 0;
-  const double value = std::strtod(number.c_str(), nullptr);
+  return i;
+}
+
+}  // namespace
+
+std::size_t DecimalNumberEnd(std::string_view text) {
+  std::string number;
+  return ScanDecimal(text, number);
+}
+
+double ParseDecimal(std::string_view text) {
+  std::string number;
+  if (ScanDecimal(text, number) == 0) return 0.0;
+  // strtod would read the point by the process's locale (a decimal comma
+  // under de_DE): the C locale is used explicitly, never switched to.
+  static const locale_t kClassic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  const double value = strtod_l(number.c_str(), nullptr, kClassic);
   if (std::isinf(value)) {
     throw RuntimeError(ErrorKind::Overflow, "the number " + std::string(text) + " is too large");
   }

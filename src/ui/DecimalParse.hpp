@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -12,6 +13,10 @@ namespace recmod {
 // A text that does not begin with a number gives 0. A number too large for a
 // double is an overflow error.
 double ParseDecimal(std::string_view text);
+
+// The position just after the number that ParseDecimal reads from `text`
+// (leading blanks included), 0 when the text does not begin with a number.
+std::size_t DecimalNumberEnd(std::string_view text);
 
 // The decimal parse rounded half to even into a signed 16-bit integer.
 std::int16_t ParseInt16(std::string_view text);

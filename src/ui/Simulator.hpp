@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -86,6 +87,9 @@ struct Simulator {
   // The position of the first run of mode 3 within a larger sweep that this
   // start is a part of: runs are seeded, and S handed on, as at that position.
   std::int64_t firstPosition = 0;
+  // Called when a start has passed its checks, just before it opens its
+  // report files; what it raises ends the start as a run-time error would.
+  std::function<void(Simulator&)> onStartAccepted;
 
  private:
   NullPlotSurface nullPlot_;

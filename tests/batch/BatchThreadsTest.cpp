@@ -110,8 +110,9 @@ TEST(BatchThreads, ADrawnSeedIsShownAndRepeatsTheStart) {
   const ProgramOutcome quiet = RunBatchProcess(With(loop, {"--quiet"}));
   EXPECT_EQ(quiet.status, 0);
   EXPECT_EQ(quiet.err, "");
-  // Single runs start from the generator's fixed state: nothing to show.
-  EXPECT_EQ(RunBatchProcess({"--mode", "1", "--maxgen", "10"}).err.find("seed:"),
+  // A single finite run draws one too; one with N infinite draws nothing.
+  EXPECT_EQ(RunBatchProcess({"--mode", "1", "--maxgen", "10"}).err.find("seed:"), 0U);
+  EXPECT_EQ(RunBatchProcess({"--mode", "0", "--maxgen", "10"}).err.find("seed:"),
             std::string::npos);
 }
 

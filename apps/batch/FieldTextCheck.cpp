@@ -1,0 +1,42 @@
+#include "FieldTextCheck.hpp"
+
+#include <filesystem>
+#include <system_error>
+
+#include "output/ReportFiles.hpp"
+#include "ui/DecimalParse.hpp"
+#include "ui/InputValidation.hpp"
+
+namespace recmod::batch {
+
+namespace {
+
+constexpr int kLastNumericField = 20;
+constexpr int kSaveDirectoryField = 30;
+
+std::string WithoutBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+void CheckFieldText(const FieldTyping& typing) {
+  if (typing.index >= 0 && typing.index <= kLastNumericField) {
+    std::string text = WithoutBlanks(typing.text);
+    if (text.empty()) return;
+    NormaliseNumberText(text);
+    if (DecimalNumberEnd(text) != text.size()) {
+      throw UsageError(typing.option + ": \"" + typing.text + "\" is not a number");
+    }
+  } else if (typing.index == kSaveDirectoryField) {
+    std::error_code error;
+    if (typing.text.empty() ||
+        !std::filesystem::is_directory(SaveDirectoryPath(typing.text), error)) {
+      throw UsageError(typing.option + ": \"" + typing.text + "\" names no existing directory");
+    }
+  }
+}
+
+}  // namespace recmod::batch
