@@ -474,10 +474,13 @@ void MainWindow::BeginStart() {
       // A loop's picture box ends empty; its sweep is read back from the
       // report files it has just written, for the picture that the box's
       // context menu offers.
+      // No other start may replace the files before they are read back.
+      sim_.reports.HoldDirectories();
       if (Start_Click(sim_) == StartOutcome::Finished) sweep = ReadFinishedSweep(sim_);
     } catch (const std::exception& e) {
       error = e.what();
     }
+    sim_.reports.ReleaseDirectories();
     QMetaObject::invokeMethod(
         this,
         [this, error, sweep = std::move(sweep)]() mutable {

@@ -234,8 +234,13 @@ void ReportFiles::CloseAll() {
     }
     file.reset();
   }
-  locks_.clear();
+  if (!holdDirectories_) locks_.clear();
   if (first) std::rethrow_exception(first);
+}
+
+void ReportFiles::ReleaseDirectories() {
+  holdDirectories_ = false;
+  locks_.clear();
 }
 
 void ReportFiles::CloseAllQuietly() noexcept {

@@ -97,6 +97,11 @@ class ReportFiles {
   void CloseAll();
   // Closes everything without raising, for unwinding after an error.
   void CloseAllQuietly() noexcept;
+  // For a start that reads its report files back after closing them (to draw
+  // them): CloseAll keeps the directories locked until ReleaseDirectories, so
+  // that no other start replaces the files in between.
+  void HoldDirectories() { holdDirectories_ = true; }
+  void ReleaseDirectories();
 
  private:
   ReportFile& At(int n);
@@ -104,6 +109,7 @@ class ReportFiles {
   bool discarding_ = false;
   std::array<bool, 4> discardOpen_{};  // files "open" while discarding
   std::vector<std::unique_ptr<DirectoryLock>> locks_;
+  bool holdDirectories_ = false;
 };
 
 // OpenReportFile(n) of the report files, in the directory `saveDirectory`.
