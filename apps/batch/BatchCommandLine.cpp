@@ -61,7 +61,9 @@ constexpr const char* kExamples =
     "\n"
     "Exit status: 0 done; 1 start refused (the message on stderr); 2 usage error;\n"
     "3 run-time error (the report files keep the lines written before it);\n"
-    "130 or 143 stopped by SIGINT or SIGTERM after a generation (files closed, lines complete).\n"
+    "128 + N stopped by signal N (SIGINT 130, SIGTERM 143, SIGHUP 129, SIGQUIT 131, SIGXFSZ\n"
+    "153) after a generation (files closed, lines complete). A start into a directory that\n"
+    "another start is writing is refused with 3, touching nothing.\n"
     "With --plot, 3 also when the picture cannot be written; with --replot, 3 when a report\n"
     "file cannot be read or is not in the report format (the message names file and line).";
 

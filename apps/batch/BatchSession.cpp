@@ -291,6 +291,9 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       };
     }
 
+    // The report files stay this start's until its picture has been drawn
+    // from them.
+    if (plotExport) sim.reports.HoldDirectories();
     StopOnSignals signals(sim.stopRequested);
     StopForwardingFrontEnd forwarding(frontEnd, signals);
     sim.frontEnd = &forwarding;

@@ -470,6 +470,8 @@ void MainWindow::BeginStart() {
       // A loop's picture box ends empty; its sweep is read back from the
       // report files it has just written, for the picture that the box's
       // context menu offers.
+      // No other start may replace the files before they are read back.
+      sim_.reports.HoldDirectories();
       const StartOrigin origin{"window", {}, 1};
       const StartOutcome outcome =
           StartClickWithRecord(sim_, origin, [this] { return frontEnd_->lastMessage; });
@@ -477,6 +479,7 @@ void MainWindow::BeginStart() {
     } catch (const std::exception& e) {
       error = e.what();
     }
+    sim_.reports.ReleaseDirectories();
     QMetaObject::invokeMethod(
         this,
         [this, error, sweep = std::move(sweep)]() mutable {

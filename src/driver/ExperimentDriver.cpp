@@ -146,8 +146,8 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     sim.reports.WriteLine(2, NumberText(kOf(position)) + "\t" + NumberText(result));
     sim.frontEnd->RunFinished(position + 1, total);
     if (position % perBlock == perBlock - 1) sim.reports.WriteLine(2, " ");
-    // A finished run's lines go to disk at once: a kill loses no run.
-    sim.reports.FlushAll();
+    // A finished run's lines go to disk: a kill loses no run.
+    sim.reports.FlushFinishedRun();
   };
   executor.Execute(total, engine, body);
 }
@@ -235,7 +235,7 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     sum = sum + result;
     sim.frontEnd->RunFinished(position + 1, total);
     if (position % perBlock == perBlock - 1) closeBlock();
-    sim.reports.FlushAll();
+    sim.reports.FlushFinishedRun();
   };
   executor.Execute(total, engine, body);
   engine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(total);

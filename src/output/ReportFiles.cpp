@@ -19,6 +19,9 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 16;
 // The most work a kill may lose: lines older than this are written out.
 constexpr auto kFlushInterval = std::chrono::seconds(1);
+// Finished runs of a loop are written at once, unless they come faster than
+// this: a write per run would then cost more than the runs themselves.
+constexpr auto kRunFlushInterval = std::chrono::milliseconds(20);
 
 std::string Reason(int error) {
   return std::strerror(error);
@@ -129,6 +132,10 @@ void ReportFile::Flush() {
   CheckStillThere();
 }
 
+void ReportFile::FlushIfOlder(std::chrono::steady_clock::duration age) {
+  if (std::chrono::steady_clock::now() - lastFlush_ >= age) Flush();
+}
+
 void ReportFile::CheckStillThere() {
   // Writes into a file that has lost its last name succeed and are lost with
   // it; reporting success then would hide that the results are gone.
@@ -209,6 +216,12 @@ void ReportFiles::FlushAll() {
   }
 }
 
+void ReportFiles::FlushFinishedRun() {
+  for (auto& file : files_) {
+    if (file) file->FlushIfOlder(kRunFlushInterval);
+  }
+}
+
 void ReportFiles::CloseAll() {
   discardOpen_ = {};
   std::exception_ptr first;
@@ -221,8 +234,13 @@ void ReportFiles::CloseAll() {
     }
     file.reset();
   }
-  locks_.clear();
+  if (!holdDirectories_) locks_.clear();
   if (first) std::rethrow_exception(first);
+}
+
+void ReportFiles::ReleaseDirectories() {
+  holdDirectories_ = false;
+  locks_.clear();
 }
 
 void ReportFiles::CloseAllQuietly() noexcept {

@@ -48,6 +48,8 @@ class ReportFile {
   void WriteLine(std::string_view text);
   // Writes every buffered line; raises a "File error" on failure.
   void Flush();
+  // Flush, unless the last write to the file is more recent than `age`.
+  void FlushIfOlder(std::chrono::steady_clock::duration age);
   void Close();
   const std::string& path() const { return path_; }
 
@@ -86,11 +88,20 @@ class ReportFiles {
   // Puts every buffered line of the open files on disk now, so that a process
   // that may be killed keeps them; raises a "File error" on failure.
   void FlushAll();
+  // After a finished run of a loop: its lines go to disk, so that a kill
+  // loses no finished run, except lines of runs so short that writing them
+  // one by one would slow the loop; those follow within a few milliseconds.
+  void FlushFinishedRun();
   // Closes every open report file; no error when none is open. Raises a
   // "File error" when the last lines cannot be written, after closing all.
   void CloseAll();
   // Closes everything without raising, for unwinding after an error.
   void CloseAllQuietly() noexcept;
+  // For a start that reads its report files back after closing them (to draw
+  // them): CloseAll keeps the directories locked until ReleaseDirectories, so
+  // that no other start replaces the files in between.
+  void HoldDirectories() { holdDirectories_ = true; }
+  void ReleaseDirectories();
 
  private:
   ReportFile& At(int n);
@@ -98,6 +109,7 @@ class ReportFiles {
   bool discarding_ = false;
   std::array<bool, 4> discardOpen_{};  // files "open" while discarding
   std::vector<std::unique_ptr<DirectoryLock>> locks_;
+  bool holdDirectories_ = false;
 };
 
 // OpenReportFile(n) of the report files, in the directory `saveDirectory`.

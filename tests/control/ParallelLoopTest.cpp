@@ -189,7 +189,10 @@ TEST(ParallelLoops, ARunTimeErrorLeavesTheLinesOfALoopInSequence) {
                                         {12, "10"}},
                              .seed = 2};
   const StartResult inSequence = Start(emptying, 1);
-  ASSERT_NE(inSequence.error.find("Empty deme"), std::string::npos) << inSequence.error;
+  // The message names the run that failed.
+  ASSERT_NE(inSequence.error.find("Empty deme: the run at Log10(N) = 1, iteration 10: deme 1"),
+            std::string::npos)
+      << inSequence.error;
   // The header and nine results; no statistics line.
   EXPECT_EQ(std::count(inSequence.report2.begin(), inSequence.report2.end(), '\n'), 10);
   EXPECT_EQ(inSequence.report3, "N\tMean\tS.D.\r\n");

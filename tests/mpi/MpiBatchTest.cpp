@@ -101,12 +101,13 @@ TEST(MpiBatch, SingleRunsAndMessagesComeFromRankZeroAlone) {
   EXPECT_EQ(refused.report2, "");
 }
 
-// Counts the files named `name` closed after writing in a directory.
+// Counts the times a file named `name` appears in a directory: created there,
+// or put in place by a rename or a link (pictures are written elsewhere first).
 class WriteCounter {
  public:
   WriteCounter(const fs::path& directory, std::string name)
       : fd_(::inotify_init1(IN_NONBLOCK)), name_(std::move(name)) {
-    ::inotify_add_watch(fd_, directory.c_str(), IN_CLOSE_WRITE);
+    ::inotify_add_watch(fd_, directory.c_str(), IN_CREATE | IN_MOVED_TO);
   }
   ~WriteCounter() { ::close(fd_); }
   int Count() {

@@ -309,6 +309,7 @@ TEST(ReportFileFaults, ALinkPlantedWhileTheFileIsRecreatedIsNeverFollowed) {
   }
   done = true;
   planter.join();
+  RecordProperty("StartsThatLostTheRace", refused);
   EXPECT_EQ(ReadFileBytes(precious), "precious\n") << refused << " starts lost the race";
 }
 
