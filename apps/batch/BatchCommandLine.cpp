@@ -317,8 +317,8 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   std::string seedText;
   app.add_option("--seed", seedText,
                  "reproducible start: modes 0..2 start the generator from N, mode 3 seeds every "
-                 "run from N and its position; without it mode 3 draws a seed and prints it "
-                 "(seed: N) so that the start can be repeated")
+                 "run from N and its position; without it modes 1 and 3 draw a seed, print it "
+                 "(seed: N) and keep it in recmod-run.json, so that the start can be repeated")
       ->type_name("N");
   std::string threadsText = std::to_string(AllCores());
   app.add_option("--threads", threadsText,

@@ -170,7 +170,7 @@ void CheckSameMeaning(const Simulator& sim, const RecordedStart& recorded) {
   }
 }
 
-std::vector<std::string> DifferencesFromRecord(const nlohmann::json& now,
+std::vector<std::string> DifferencesFromRecord(const nlohmann::ordered_json& now,
                                                const RecordedStart& recorded) {
   std::vector<std::string> notices;
   if (recorded.record.value("status", std::string()) != "done") return notices;
@@ -178,7 +178,7 @@ std::vector<std::string> DifferencesFromRecord(const nlohmann::json& now,
   for (const nlohmann::json& file : files) {
     const std::string name = file.value("name", std::string());
     std::string digest = "(missing)";
-    for (const nlohmann::json& written : now["report_files"]) {
+    for (const nlohmann::ordered_json& written : now["report_files"]) {
       if (written.value("name", std::string()) == name) digest = written.value("sha256", "");
     }
     if (digest != file.value("sha256", std::string())) {

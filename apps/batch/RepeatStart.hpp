@@ -37,7 +37,7 @@ void CheckSameMeaning(const Simulator& sim, const RecordedStart& recorded);
 
 // The report files that differ from the recorded ones, as notices (empty when
 // all are identical or the recorded start did not finish).
-std::vector<std::string> DifferencesFromRecord(const nlohmann::json& now,
+std::vector<std::string> DifferencesFromRecord(const nlohmann::ordered_json& now,
                                                const RecordedStart& recorded);
 
 }  // namespace recmod::batch

@@ -36,7 +36,7 @@ std::string HostName() {
   return name.data();
 }
 
-nlohmann::json SweepJson(const SweepRange& range) {
+nlohmann::ordered_json SweepJson(const SweepRange& range) {
   return {{"from", range.from}, {"to", range.to}, {"step", range.step}};
 }
 
@@ -99,7 +99,7 @@ RunRecord::RunRecord(const Simulator& sim, const StartOrigin& origin) {
   json_["loci"] = controls.AllelesNumberCaption == "3" ? 3 : 2;
   json_["run_mode"] = {{"index", controls.Option1Selected},
                        {"name", RunModeName(controls.Option1Selected)}};
-  nlohmann::json fields = nlohmann::json::array();
+  nlohmann::ordered_json fields = nlohmann::ordered_json::array();
   for (const FieldEntry& entry : FieldCatalogue()) {
     if (!Recorded(entry)) continue;
     fields.push_back({{"index", entry.index},
@@ -108,27 +108,27 @@ RunRecord::RunRecord(const Simulator& sim, const StartOrigin& origin) {
                       {"validated", controls.Text(entry.index)}});
   }
   json_["fields"] = std::move(fields);
-  nlohmann::json boxes = nlohmann::json::object();
+  nlohmann::ordered_json boxes = nlohmann::ordered_json::object();
   for (const CheckBox box : kAllCheckBoxes) {
     boxes[CheckBoxName(box)] = {{"typed", controls.Tick(box)}, {"validated", controls.Tick(box)}};
   }
   json_["check_boxes"] = std::move(boxes);
-  json_["seed"] = sim.seed ? nlohmann::json(*sim.seed) : nlohmann::json(nullptr);
+  json_["seed"] = sim.seed ? nlohmann::ordered_json(*sim.seed) : nlohmann::ordered_json(nullptr);
   json_["threads"] = sim.threads;
   json_["mpi_ranks"] = origin.mpiRanks;
   json_["s_sweep"] = SweepJson(sim.sSweep);
   json_["k_sweep"] = SweepJson(sim.kSweep);
   json_["first_position"] = sim.firstPosition;
   json_["report_directory"] = nullptr;
-  json_["report_files"] = nlohmann::json::array();
+  json_["report_files"] = nlohmann::ordered_json::array();
   json_["message"] = nullptr;
 }
 
 void RunRecord::TakeValidated(const Simulator& sim) {
-  for (nlohmann::json& field : json_["fields"]) {
+  for (nlohmann::ordered_json& field : json_["fields"]) {
     field["validated"] = sim.controls.Text(field["index"].get<int>());
   }
-  nlohmann::json& boxes = json_["check_boxes"];
+  nlohmann::ordered_json& boxes = json_["check_boxes"];
   for (const CheckBox box : kAllCheckBoxes) {
     boxes[CheckBoxName(box)]["validated"] = sim.controls.Tick(box);
   }
@@ -157,8 +157,9 @@ void RunRecord::WriteEnded(const Simulator& sim, RecordStatus status, const std:
   TakeValidated(sim);
   json_["status"] = RecordStatusName(status);
   json_["ended"] = UtcNow();
-  json_["message"] = message.empty() ? nlohmann::json(nullptr) : nlohmann::json(message);
-  nlohmann::json files = nlohmann::json::array();
+  json_["message"] =
+      message.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(message);
+  nlohmann::ordered_json files = nlohmann::ordered_json::array();
   // A start that was refused or failed before its files were opened has
   // written none: the files in the directory belong to an earlier start.
   if (accepted_) {
@@ -183,8 +184,8 @@ std::filesystem::path RunRecord::path() const {
 
 void RunRecord::Write() const {
   // A field may hold any bytes; those that are no UTF-8 are written as U+FFFD.
-  ReplaceFileAtomically(path(),
-                        json_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+  ReplaceFileAtomically(
+      path(), json_.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
 }
 
 }  // namespace recmod

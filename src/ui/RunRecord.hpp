@@ -52,7 +52,8 @@ class RunRecord {
   // Raises RuntimeError when it cannot be written.
   void WriteEnded(const Simulator& sim, RecordStatus status, const std::string& message = {});
 
-  const nlohmann::json& json() const { return json_; }
+  // The record, its keys in the order in which they are written.
+  const nlohmann::ordered_json& json() const { return json_; }
   // Where the record goes: the save directory of the start.
   std::filesystem::path path() const;
 
@@ -60,7 +61,7 @@ class RunRecord {
   void TakeValidated(const Simulator& sim);
   void Write() const;
 
-  nlohmann::json json_;
+  nlohmann::ordered_json json_;
   std::filesystem::path directory_;
   bool accepted_ = false;
 };

@@ -159,6 +159,17 @@ TEST(BatchRecord, RefusedStartsAreRecordedWithTheirMessage) {
   EXPECT_TRUE(record["ended"].is_string());
 }
 
+// A start whose record cannot be written has not done all it must.
+TEST(BatchRecord, ARecordThatCannotBeWrittenIsARunTimeError) {
+  TempDirectory dir;
+  fs::create_directory(dir / "recmod-run.json");
+  const ProgramOutcome outcome = RunBatchIn(dir.path(), {"--maxgen", "10", "--quiet"});
+  EXPECT_EQ(outcome.status, 3);
+  EXPECT_NE(outcome.err.find("the record of the start could not be written"), std::string::npos)
+      << outcome.err;
+  EXPECT_TRUE(fs::exists(dir / "ReportFile1.txt"));
+}
+
 TEST(BatchRecord, RepeatRefusesWhatItCannotRepeatExactly) {
   TempDirectory dir;
   ASSERT_EQ(RunBatchIn(dir.path(), {"--maxgen", "20", "--quiet"}).status, 0);
