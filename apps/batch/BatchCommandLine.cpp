@@ -275,6 +275,12 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "--R gives the start frequency of R+ that the colours are centred on "
                  "(default .5)")
       ->type_name("DIR");
+  std::string tableText;
+  app.add_option("--table", tableText,
+                 "also write the results in long format to a CSV file: one row per run "
+                 "(S,K,final_rplus or log10n,iteration,seed,final_rplus) or, for a single run, "
+                 "per generation, class and haplotype (the plotted deme mean)")
+      ->type_name("FILE.csv");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
   bool quiet = false;
@@ -298,6 +304,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   request.loci = loci;
   request.listFields = listFields;
   request.progress = progress;
+  if (!tableText.empty()) request.tableFile = tableText;
   request.quiet = quiet;
   request.exactSampling = ParseSampling(samplingText);
   if (!seedText.empty() || app.count("--seed") > 0) request.seed = ParseSeed(seedText);

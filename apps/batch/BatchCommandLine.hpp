@@ -70,6 +70,8 @@ struct BatchRequest {
   // Draw the sweep whose report files are in this directory instead of
   // starting.
   std::optional<std::string> replotDirectory;
+  // --table: the results in long format (ResultsTable).
+  std::optional<std::string> tableFile;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`

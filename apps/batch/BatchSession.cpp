@@ -11,6 +11,7 @@
 #include "BatchFrontEnd.hpp"
 #include "BatchPictures.hpp"
 #include "BatchSignals.hpp"
+#include "ResultsTable.hpp"
 #include "driver/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
@@ -248,6 +249,8 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
 
     std::optional<PlotExport> plotExport;
     if (request.plotFile) plotExport.emplace(*request.plotFile, sim);
+    std::optional<ResultsTable> table;
+    if (request.tableFile) table.emplace(*request.tableFile, sim);
 
     StopOnSignals signals(sim.stopRequested);
     StopForwardingFrontEnd forwarding(frontEnd, signals);
@@ -290,6 +293,7 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         break;
     }
     if (!request.quiet) ReportWhereFilesWent(sim);
+    if (table) table->Write(sim);
     if (plotExport) {
       try {
         const std::string note = plotExport->Write(sim);
