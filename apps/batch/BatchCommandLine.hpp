@@ -72,6 +72,8 @@ struct BatchRequest {
   std::optional<std::string> replotDirectory;
   // --table: the results in long format (ResultsTable).
   std::optional<std::string> tableFile;
+  // --colour-range: the half-width of the heat map's colour scale.
+  std::optional<double> colourHalfWidth;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`

@@ -248,7 +248,10 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
     };
 
     std::optional<PlotExport> plotExport;
-    if (request.plotFile) plotExport.emplace(*request.plotFile, sim);
+    if (request.plotFile) {
+      plotExport.emplace(*request.plotFile, sim);
+      plotExport->colourHalfWidth = request.colourHalfWidth;
+    }
     std::optional<ResultsTable> table;
     if (request.tableFile) table.emplace(*request.tableFile, sim);
 
