@@ -160,7 +160,7 @@ are those of the engine behind the window and recmod-batch.
     rplus, seed = recmod.sweep_log10n(s, [3, 4], iterations=20, seed=7)
 
 Runs release the GIL; Ctrl-C stops them within a generation (KeyboardInterrupt).
-Every function takes progress=callable(done, total), called a few times a second.)";
+run and the sweeps take progress=callable(done, total), called a few times a second.)";
 
 constexpr const char* kSettingsDoc = R"(The window's parameters, checked as the window checks them.
 

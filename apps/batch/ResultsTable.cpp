@@ -113,6 +113,9 @@ ResultsTable::ResultsTable(std::string path, Simulator& sim) : path_(std::move(p
 ResultsTable::~ResultsTable() = default;
 
 void ResultsTable::Write(const Simulator& sim) const {
+  // Only a process that writes the report files writes the table (the other
+  // ranks of an MPI job run without output).
+  if (sim.reports.discarding()) return;
   std::string text;
   const RunMode& mode = sim.runMode;
   if (mode.SingleRun) {

@@ -24,7 +24,8 @@ class ResultsTable {
   ResultsTable(const ResultsTable&) = delete;
   ResultsTable& operator=(const ResultsTable&) = delete;
 
-  // After a finished start: writes the file. Raises std::runtime_error naming
+  // After a finished start: writes the file (not in a process that discards
+  // its report files). Raises std::runtime_error naming
   // the file when it cannot be written.
   void Write(const Simulator& sim) const;
 
