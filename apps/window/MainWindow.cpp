@@ -18,6 +18,7 @@
 #include "TextBox.hpp"
 #include "WindowLayout.hpp"
 #include "driver/ExperimentDriver.hpp"
+#include "driver/ResultsTableWatch.hpp"
 #include "ui/FinishedSweep.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
@@ -456,21 +457,28 @@ void MainWindow::BeginStart() {
   start_->setText(QStringLiteral("Stop"));
   liveTimer_.start();
   pictBox_->SetSweepPicture(std::nullopt);
+  pictBox_->SetResultsTable(std::nullopt);
   worker_ = std::thread([this] {
     std::string error;
     std::optional<SweepPicture> sweep;
+    std::optional<std::string> table;
     try {
       // A loop's picture box ends empty; its sweep is read back from the
       // report files it has just written, for the picture that the box's
-      // context menu offers.
-      if (Start_Click(sim_) == StartOutcome::Finished) sweep = ReadFinishedSweep(sim_);
+      // context menu offers, with the results table of the start.
+      const ResultsTableWatch watch(sim_);
+      if (Start_Click(sim_) == StartOutcome::Finished) {
+        sweep = ReadFinishedSweep(sim_);
+        table = watch.Text(sim_);
+      }
     } catch (const std::exception& e) {
       error = e.what();
     }
     QMetaObject::invokeMethod(
         this,
-        [this, error, sweep = std::move(sweep)]() mutable {
+        [this, error, sweep = std::move(sweep), table = std::move(table)]() mutable {
           pictBox_->SetSweepPicture(std::move(sweep));
+          pictBox_->SetResultsTable(std::move(table));
           OnStartFinished(error);
         },
         Qt::QueuedConnection);
