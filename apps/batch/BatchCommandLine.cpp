@@ -361,6 +361,18 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "--R gives the start frequency of R+ that the colours are centred on "
                  "(default .5)")
       ->type_name("DIR");
+  double colourRange = 0.0;
+  app.add_option("--colour-range", colourRange,
+                 "the heat map's colours span X either side of the start frequency of R+ "
+                 "(0 < X <= 1), for pictures to compare; default: as far as the results reach, "
+                 "rounded up to a readable step")
+      ->type_name("X");
+  std::string tableText;
+  app.add_option("--table", tableText,
+                 "also write the results in long format to a CSV file: one row per run "
+                 "(S,K,final_rplus or log10n,iteration,seed,final_rplus) or, for a single run, "
+                 "per generation, class and haplotype (the plotted deme mean)")
+      ->type_name("FILE.csv");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
   bool quiet = false;
@@ -392,6 +404,12 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   request.loci = ParsePlainCount(lociText, "--loci", 2, 3);
   request.listFields = listFields;
   request.progress = progress;
+  if (!tableText.empty()) request.tableFile = tableText;
+  if (app.count("--colour-range") > 0) {
+    if (!(colourRange > 0.0 && colourRange <= 1.0))
+      throw UsageError("--colour-range: X must be above 0 and at most 1");
+    request.colourHalfWidth = colourRange;
+  }
   request.quiet = quiet;
   request.exactSampling = ParseSampling(samplingText);
   if (!seedText.empty() || app.count("--seed") > 0) request.seed = ParseSeed(seedText);

@@ -76,6 +76,10 @@ struct BatchRequest {
   std::vector<std::string> commandLine;
   // Start the start recorded in this run record instead.
   std::optional<std::string> repeatFile;
+  // --table: the results in long format (ResultsTable).
+  std::optional<std::string> tableFile;
+  // --colour-range: the half-width of the heat map's colour scale.
+  std::optional<double> colourHalfWidth;
 };
 
 // What the parser decided: run the request, or exit at once with `exitStatus`

@@ -151,8 +151,9 @@ std::string PlotExport::Write(const Simulator& sim) {
   }
   // Only a process that wrote the report files can draw them.
   if (sim.reports.discarding()) return "";
-  const std::optional<SweepPicture> picture = ReadFinishedSweep(sim);
+  std::optional<SweepPicture> picture = ReadFinishedSweep(sim);
   if (!picture) return "";
+  picture->colourHalfWidth = colourHalfWidth;
   WriteSweep(*picture, path_);
   return std::string("picture of the ") + KindName(picture->results) + " written to " + path_;
 }
@@ -165,6 +166,7 @@ int ReplotSweep(const BatchRequest& request, const Simulator& sim) {
     SweepPicture picture;
     picture.results = ReadSweepReports(directory);
     picture.startFrequency = StartFrequencyOfR(sim.controls);
+    picture.colourHalfWidth = request.colourHalfWidth;
     WriteSweep(picture, path);
     if (!request.quiet) {
       std::printf("picture of the %s written to %s\n", KindName(picture.results), path.c_str());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "BatchCommandLine.hpp"
@@ -39,6 +40,9 @@ class PlotExport {
   // the user ("" when the mode drew nothing). Raises std::runtime_error (with
   // the file named) when the picture cannot be made or written.
   std::string Write(const Simulator& sim);
+
+  // The half-width of a heat map's colour scale (--colour-range).
+  std::optional<double> colourHalfWidth;
 
  private:
   std::string path_;

@@ -13,6 +13,7 @@
 #include "BatchSignals.hpp"
 #include "EscapedText.hpp"
 #include "RepeatStart.hpp"
+#include "ResultsTable.hpp"
 #include "driver/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/NumberText.hpp"
@@ -272,7 +273,12 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
     };
 
     std::optional<PlotExport> plotExport;
-    if (request.plotFile) plotExport.emplace(*request.plotFile, sim);
+    if (request.plotFile) {
+      plotExport.emplace(*request.plotFile, sim);
+      plotExport->colourHalfWidth = request.colourHalfWidth;
+    }
+    std::optional<ResultsTable> table;
+    if (request.tableFile) table.emplace(*request.tableFile, sim);
 
     std::optional<RunRecord> record;
     if (hooks.writeRecord) {
@@ -342,6 +348,7 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         std::fprintf(stderr, "%s\n", notice.c_str());
       }
     }
+    if (table) table->Write(sim);
     if (plotExport) {
       try {
         const std::string note = plotExport->Write(sim);

@@ -19,6 +19,7 @@
 #include "WindowLayout.hpp"
 #include "driver/ExperimentDriver.hpp"
 #include "driver/RecordedStartClick.hpp"
+#include "driver/ResultsTableWatch.hpp"
 #include "render/QtColour.hpp"
 #include "ui/FinishedSweep.hpp"
 #include "ui/InputValidation.hpp"
@@ -463,27 +464,34 @@ void MainWindow::BeginStart() {
   // record keeps so that the start can be repeated.
   sim_.seed = StartDrawsRandomNumbers(sim_.runMode) ? std::optional(DrawStartSeed()) : std::nullopt;
   frontEnd_->lastMessage.clear();
+  pictBox_->SetResultsTable(std::nullopt);
   worker_ = std::thread([this] {
     std::string error;
     std::optional<SweepPicture> sweep;
+    std::optional<std::string> table;
     try {
       // A loop's picture box ends empty; its sweep is read back from the
       // report files it has just written, for the picture that the box's
-      // context menu offers.
+      // context menu offers, with the results table of the start.
       // No other start may replace the files before they are read back.
       sim_.reports.HoldDirectories();
+      const ResultsTableWatch watch(sim_);
       const StartOrigin origin{"window", {}, 1};
       const StartOutcome outcome =
           StartClickWithRecord(sim_, origin, [this] { return frontEnd_->lastMessage; });
-      if (outcome == StartOutcome::Finished) sweep = ReadFinishedSweep(sim_);
+      if (outcome == StartOutcome::Finished) {
+        sweep = ReadFinishedSweep(sim_);
+        table = watch.Text(sim_);
+      }
     } catch (const std::exception& e) {
       error = e.what();
     }
     sim_.reports.ReleaseDirectories();
     QMetaObject::invokeMethod(
         this,
-        [this, error, sweep = std::move(sweep)]() mutable {
+        [this, error, sweep = std::move(sweep), table = std::move(table)]() mutable {
           pictBox_->SetSweepPicture(std::move(sweep));
+          pictBox_->SetResultsTable(std::move(table));
           OnStartFinished(error);
         },
         Qt::QueuedConnection);

@@ -1,6 +1,7 @@
 #include "PictureBox.hpp"
 
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -21,6 +22,7 @@ constexpr auto kPublishInterval = std::chrono::milliseconds(8);
 
 const QString kSavePlotEntry = QStringLiteral("Save plot as…");
 const QString kSaveSweepEntry = QStringLiteral("Save sweep picture…");
+const QString kSaveTableEntry = QStringLiteral("Save results table…");
 }  // namespace
 
 PictureBox::PictureBox(QWidget* parent)
@@ -129,6 +131,7 @@ bool PictureBox::SaveSweepPicture(const QString& path, QString* error) const {
 QStringList PictureBox::ContextMenuEntries() const {
   QStringList entries{kSavePlotEntry};
   if (sweep_) entries << kSaveSweepEntry;
+  if (table_) entries << kSaveTableEntry;
   return entries;
 }
 
@@ -137,10 +140,12 @@ void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
   QAction* save = menu.addAction(kSavePlotEntry);
   // After a loop the box is empty; its sweep can still be seen as a picture.
   QAction* saveSweep = sweep_ ? menu.addAction(kSaveSweepEntry) : nullptr;
+  QAction* saveTable = table_ ? menu.addAction(kSaveTableEntry) : nullptr;
   QAction* chosen = menu.exec(event->globalPos());
   if (chosen == nullptr) return;
   if (chosen == save) AskAndSave();
   if (chosen == saveSweep) AskAndSaveSweep();
+  if (chosen == saveTable) AskAndSaveTable();
 }
 
 namespace {
@@ -167,6 +172,40 @@ void PictureBox::AskAndSaveSweep() {
     QMessageBox::warning(
         this, QStringLiteral("recmod"),
         QStringLiteral("The sweep picture could not be saved to %1: %2").arg(path, error));
+  }
+}
+
+void PictureBox::SetResultsTable(std::optional<std::string> table) {
+  table_ = std::move(table);
+}
+
+bool PictureBox::SaveResultsTable(const QString& path, QString* error) const {
+  if (!table_) {
+    if (error != nullptr) *error = QStringLiteral("no finished start");
+    return false;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      file.write(table_->data(), static_cast<qint64>(table_->size())) !=
+          static_cast<qint64>(table_->size()) ||
+      !file.flush()) {
+    if (error != nullptr) *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+void PictureBox::AskAndSaveTable() {
+  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save results table"),
+                                              QStringLiteral("results.csv"),
+                                              QStringLiteral("CSV table (*.csv)"));
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
+  QString error;
+  if (!SaveResultsTable(path, &error)) {
+    QMessageBox::warning(
+        this, QStringLiteral("recmod"),
+        QStringLiteral("The results table could not be saved to %1: %2").arg(path, error));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "output/RecordedPlot.hpp"
@@ -62,6 +63,11 @@ class PictureBox : public QWidget, public PlotSurface {
   bool HasSweepPicture() const { return sweep_.has_value(); }
   // Writes the sweep's picture as PNG or SVG (by the name's ending).
   bool SaveSweepPicture(const QString& path, QString* error = nullptr) const;
+  // The results table (CSV) of the last finished start, which the context
+  // menu offers to save; nothing after a start that did not finish.
+  void SetResultsTable(std::optional<std::string> table);
+  bool HasResultsTable() const { return table_.has_value(); }
+  bool SaveResultsTable(const QString& path, QString* error = nullptr) const;
   // The context menu's entries, as the menu shows them.
   QStringList ContextMenuEntries() const;
 
@@ -82,6 +88,7 @@ class PictureBox : public QWidget, public PlotSurface {
   void StartChunk();
   void AskAndSave();
   void AskAndSaveSweep();
+  void AskAndSaveTable();
 
   const float width_;
   const float height_;
@@ -100,6 +107,7 @@ class PictureBox : public QWidget, public PlotSurface {
   std::size_t presentedChunks_ = 0;
   std::uint64_t presentedClears_ = 0;
   std::optional<SweepPicture> sweep_;
+  std::optional<std::string> table_;
 };
 
 }  // namespace recmod

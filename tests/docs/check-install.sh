@@ -47,4 +47,15 @@ if [[ -f $build/bin/recmod-batch-pictures.so ]]; then
   [[ $(head -c 8 plot.png | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] ||
     fail "the installed program wrote no PNG"
 fi
+# The Python module goes where the interpreter that built it searches.
+built_module=$(ls "$build"/python/recmod.*.so 2>/dev/null | head -n 1)
+if [[ -n $built_module ]]; then
+  installed=$(find "$prefix" -name "$(basename "$built_module")")
+  [[ -n $installed ]] || fail "Python module not installed"
+  [[ $installed == */dist-packages/* || $installed == */site-packages/* ]] ||
+    fail "Python module installed outside a package directory: $installed"
+  python=$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt")
+  PYTHONPATH=$(dirname "$installed") "${python:-python3}" -c 'import recmod; recmod.run(recmod.Settings(max_gen=10))' ||
+    fail "the installed Python module does not run"
+fi
 echo "check-install: $version runs from $prefix"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QSvgRenderer>
+#include <optional>
 
 #include "PictureChecks.hpp"
 #include "output/sweep/SweepReports.hpp"
@@ -109,6 +110,61 @@ TEST(HeatMap, TheColourBarRunsFromBlueAtZeroToRedAtOneThroughWhiteAtTheStart) {
     EXPECT_TRUE(Bluish(below)) << below.name().toStdString();
     EXPECT_NEAR(above.green(), 128, 3);
     EXPECT_NEAR(below.red(), 128, 3);
+  }
+}
+
+// Small effects: R+ ends within 1.3e-4 of .5, as with S < 0.
+const char* const kSmallEffectReport =
+    "K\tu= 1E-05 s=-.02\r\n"
+    " .8\t .50013\r\n"
+    " 1\t .5\r\n"
+    " \r\n"
+    "K\tu= 1E-05 s=-.01\r\n"
+    " .8\t .5001\r\n"
+    " 1\t .49995\r\n"
+    " \r\n";
+
+TEST(HeatMap, TheColourBarsEndsFollowTheDataOrTheFixedRange) {
+  struct Case {
+    const char* report;
+    double start;
+    std::optional<double> fixed;
+    double low, high;  // the ends of the colour bar
+  };
+  const Case cases[] = {
+      {kSmallEffectReport, 0.5, std::nullopt, 0.4998, 0.5002},  // 1.3e-4 -> 2e-4
+      {kSmallEffectReport, 0.5, 0.001, 0.499, 0.501},           // --colour-range
+      {kSkReport, 0.5, std::nullopt, 0.0, 1.0},                 // the whole range
+      {kSkReport, 0.2, std::nullopt, 0.0, 1.0},                 // cut to 0..1
+      {kSkReport, 0.5, 0.25, 0.25, 0.75},
+  };
+  for (const Case& c : cases) {
+    SweepPicture picture = SkPicture(c.report, c.start);
+    picture.colourHalfWidth = c.fixed;
+    const ColourScaleRange range = HeatMapColourRange(picture);
+    EXPECT_NEAR(range.low, c.low, 1e-12) << c.start;
+    EXPECT_NEAR(range.high, c.high, 1e-12) << c.start;
+    const QImage image = RenderSweepImage(picture);
+    const HeatMapLayout layout = LayoutHeatMap(std::get<SkSweep>(picture.results), range);
+    const double x = layout.colourBar.center().x();
+    EXPECT_EQ(PixelAt(image, x, layout.colourBar.top()), kRed);
+    EXPECT_EQ(PixelAt(image, x, layout.colourBar.bottom() - 1.0), kBlue);
+    EXPECT_EQ(PixelAt(image, x, layout.ColourBarY(c.start)), kWhite);
+  }
+  // A result halfway to the bar's end is halfway to its colour: .5001 of
+  // .5 .. .5002 is a mid red, not the near-white of a 0..1 scale.
+  const SweepPicture small = SkPicture(kSmallEffectReport);
+  const HeatMapLayout layout =
+      LayoutHeatMap(std::get<SkSweep>(small.results), HeatMapColourRange(small));
+  const QPointF cell = layout.Cell(1, 0).center();
+  EXPECT_NEAR(PixelAt(RenderSweepImage(small), cell.x(), cell.y()).green(), 128, 3);
+}
+
+TEST(ColourScale, ReadableStepsRoundDeviationsUp) {
+  const double cases[][2] = {{0.00013, 0.0002}, {0.0002, 0.0002}, {2.2e-5, 2.5e-5},
+                             {0.3, 0.5},        {0.06, 0.1},      {1e-9, 1e-9}};
+  for (const auto& [deviation, step] : cases) {
+    EXPECT_DOUBLE_EQ(ReadableStepAtLeast(deviation), step) << deviation;
   }
 }
 

@@ -131,8 +131,12 @@ double DrawLegendLine(QPainter& painter, double x, double y, const QPen& pen,
   return textX + painter.fontMetrics().horizontalAdvance(words) + 22.0;
 }
 
-void PaintHeatMap(QPainter& painter, const SkSweep& sweep, double startFrequency) {
-  const HeatMapLayout layout = LayoutHeatMap(sweep);
+void PaintHeatMap(QPainter& painter, const SkSweep& sweep, const ColourScaleRange& range) {
+  const double startFrequency = range.centre;
+  const HeatMapLayout layout = LayoutHeatMap(sweep, range);
+  auto colourOf = [&](double value) {
+    return ToQColor(DivergingColour(value, range.low, startFrequency, range.high));
+  };
   const std::vector<double>& kValues = sweep.RowValues();
   DrawTitle(painter, QStringLiteral("Final frequency of R+ over S and K (u = %1)")
                          .arg(Text(PictureNumberText(sweep.u))));
@@ -146,9 +150,8 @@ void PaintHeatMap(QPainter& painter, const SkSweep& sweep, double startFrequency
       const auto slot = static_cast<std::size_t>(row);
       const bool missing = slot >= results.results.size();
       anyMissing = anyMissing || missing;
-      painter.fillRect(
-          layout.Cell(column, row),
-          missing ? kMissing : ToQColor(DivergingColour(results.results[slot], startFrequency)));
+      painter.fillRect(layout.Cell(column, row),
+                       missing ? kMissing : colourOf(results.results[slot]));
     }
   }
   DrawFrame(painter, layout.plot);
@@ -188,24 +191,25 @@ void PaintHeatMap(QPainter& painter, const SkSweep& sweep, double startFrequency
   DrawTextAt(painter, QPointF(plot.left() - 62.0, plot.center().y()), QStringLiteral("K"),
              Qt::AlignCenter);
 
-  // The colour bar: 1 at the top, 0 at the bottom, white at the start
-  // frequency.
+  // The colour bar: the range's high end at the top, its low end at the
+  // bottom, white at the start frequency.
   const QRectF& bar = layout.colourBar;
   const int top = static_cast<int>(bar.top());
   const int height = static_cast<int>(bar.height());
   // The row nearest the start frequency shows it exactly: white.
   const int startRow = static_cast<int>(layout.ColourBarY(startFrequency)) - top;
   for (int y = 0; y < height; ++y) {
-    double frequency = height > 1 ? 1.0 - static_cast<double>(y) / (height - 1) : 1.0;
+    const double span = layout.barHigh - layout.barLow;
+    double frequency =
+        height > 1 ? layout.barHigh - span * static_cast<double>(y) / (height - 1) : layout.barHigh;
     if (y == startRow) frequency = startFrequency;
-    painter.fillRect(QRectF(bar.left(), top + y, bar.width(), 1.0),
-                     ToQColor(DivergingColour(frequency, startFrequency)));
+    painter.fillRect(QRectF(bar.left(), top + y, bar.width(), 1.0), colourOf(frequency));
   }
   DrawFrame(painter, bar);
   painter.setFont(PictureFont(13));
   const double barRight = bar.right() + 1.0;
   const double startY = layout.ColourBarY(startFrequency);
-  for (const double frequency : {startFrequency, 0.0, 1.0}) {
+  for (const double frequency : {startFrequency, layout.barLow, layout.barHigh}) {
     const double y = layout.ColourBarY(frequency);
     // An end too near the start frequency leaves its label to it.
     if (frequency != startFrequency && std::abs(y - startY) < 16.0) continue;
@@ -215,6 +219,10 @@ void PaintHeatMap(QPainter& painter, const SkSweep& sweep, double startFrequency
     DrawTextAt(painter, QPointF(barRight + kTickLength + 3.0, y), label,
                Qt::AlignLeft | Qt::AlignVCenter);
   }
+  // The half-width, so that pictures with different ranges are not misread.
+  DrawTextAt(painter, QPointF(bar.center().x(), bar.bottom() + 8.0),
+             QStringLiteral("±%1").arg(Text(PictureNumberText(range.halfWidth))),
+             Qt::AlignHCenter | Qt::AlignTop);
   painter.setFont(PictureFont(14, true));
   DrawUpwardText(painter, QPointF(kSweepPictureSize.width() - 18.0, bar.center().y()),
                  QStringLiteral("Final R+ frequency"));
@@ -390,7 +398,8 @@ QPointF HeatMapLayout::GridPoint(double column, double row) const {
 }
 
 double HeatMapLayout::ColourBarY(double frequency) const {
-  return colourBar.top() + std::round((1.0 - frequency) * (colourBar.height() - 1.0));
+  const double span = barHigh > barLow ? barHigh - barLow : 1.0;
+  return colourBar.top() + std::round((barHigh - frequency) / span * (colourBar.height() - 1.0));
 }
 
 HeatMapLayout LayoutHeatMap(const SkSweep& sweep) {
@@ -405,6 +414,23 @@ HeatMapLayout LayoutHeatMap(const SkSweep& sweep) {
 QPointF Log10NChartLayout::At(double log10N, double frequency) const {
   return {plot.left() + (log10N - xLow) / (xHigh - xLow) * plot.width(),
           plot.top() + (1.0 - frequency) * plot.height()};
+}
+
+HeatMapLayout LayoutHeatMap(const SkSweep& sweep, const ColourScaleRange& range) {
+  HeatMapLayout layout = LayoutHeatMap(sweep);
+  layout.barLow = range.low;
+  layout.barHigh = range.high;
+  return layout;
+}
+
+ColourScaleRange HeatMapColourRange(const SweepPicture& picture) {
+  std::vector<double> results;
+  if (const auto* sk = std::get_if<SkSweep>(&picture.results)) {
+    for (const SkSweepColumn& column : sk->columns) {
+      results.insert(results.end(), column.results.begin(), column.results.end());
+    }
+  }
+  return ColourScaleRangeOf(results, picture.startFrequency, picture.colourHalfWidth);
 }
 
 Log10NChartLayout LayoutLog10NChart(const Log10NSweep& sweep) {
@@ -427,7 +453,7 @@ Log10NChartLayout LayoutLog10NChart(const Log10NSweep& sweep) {
 void PaintSweepPicture(QPainter& painter, const SweepPicture& picture) {
   painter.fillRect(QRect(QPoint(0, 0), kSweepPictureSize), Qt::white);
   if (const auto* sk = std::get_if<SkSweep>(&picture.results)) {
-    PaintHeatMap(painter, *sk, picture.startFrequency);
+    PaintHeatMap(painter, *sk, HeatMapColourRange(picture));
   } else {
     PaintLog10NChart(painter, std::get<Log10NSweep>(picture.results), picture.startFrequency);
   }

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include "output/sweep/ColourScaleRange.hpp"
 #include "output/sweep/SweepReports.hpp"
 
 class QPainter;
@@ -19,9 +20,11 @@ inline constexpr QSize kSweepPictureSize{760, 560};
 // growing to the right and K upwards, and the colour bar at the right.
 struct HeatMapLayout {
   QRectF plot;       // the cells, with whole-pixel edges
-  QRectF colourBar;  // top row is frequency 1, bottom row frequency 0
-  int columns = 0;   // values of S
-  int rows = 0;      // values of K
+  QRectF colourBar;  // top row is frequency barHigh, bottom row barLow
+  double barLow = 0.0;
+  double barHigh = 1.0;
+  int columns = 0;  // values of S
+  int rows = 0;     // values of K
 
   // The cell of the column-th S and the row-th K (row 0 at the bottom).
   QRectF Cell(int column, int row) const;
@@ -31,6 +34,12 @@ struct HeatMapLayout {
   double ColourBarY(double frequency) const;
 };
 HeatMapLayout LayoutHeatMap(const SkSweep& sweep);
+// The colour bar spanning the picture's colour range.
+HeatMapLayout LayoutHeatMap(const SkSweep& sweep, const ColourScaleRange& range);
+
+// The colour range of the heat map of `picture`: from its results, or the
+// half-width it fixes.
+ColourScaleRange HeatMapColourRange(const SweepPicture& picture);
 
 // Where the chart of a loop over Log10(N) puts things: Log10(N) across, the
 // R+ frequency from 0 at the bottom to 1 at the top.

@@ -22,6 +22,7 @@ namespace {
 
 const QString kSavePlot = QStringLiteral("Save plot as…");
 const QString kSaveSweep = QStringLiteral("Save sweep picture…");
+const QString kSaveTable = QStringLiteral("Save results table…");
 
 void Enter(OpenWindow& open, int index, const QString& text) {
   open.typeInto(index, text);
@@ -110,7 +111,8 @@ class WindowSweepPictureTest : public QObject {
       dialog->selectFile(path);
       QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    QCOMPARE(RightClickMenu(open.pictBox(), kSaveSweep), (QStringList{kSavePlot, kSaveSweep}));
+    QCOMPARE(RightClickMenu(open.pictBox(), kSaveSweep),
+             (QStringList{kSavePlot, kSaveSweep, kSaveTable}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 10000);
     QApplication::processEvents();
 
@@ -119,6 +121,22 @@ class WindowSweepPictureTest : public QObject {
     SweepPicture expected{ReadSweepReports(dir.path().toStdString()), 0.4};
     QCOMPARE(std::get<SkSweep>(expected.results).columns.size(), std::size_t{4});
     QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), RenderSweepImage(expected));
+
+    // The results table: a name without ending gets ".csv"; one row per run
+    // of the 4 x 5 grid, S-major.
+    const QString table = dir.filePath(QStringLiteral("results"));
+    WhenOpened<QFileDialog>([table](QFileDialog* dialog) {
+      dialog->selectFile(table);
+      QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    RightClickMenu(open.pictBox(), kSaveTable);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(table + QStringLiteral(".csv")), 10000);
+    QFile csv(table + QStringLiteral(".csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().split('\n');
+    QCOMPARE(rows.size(), 1 + 20 + 1);  // header, runs, the empty text after the last LF
+    QCOMPARE(rows.front(), QByteArray("S,K,final_rplus"));
+    QVERIFY(rows[1].startsWith("0.05,0.9,"));
 
     // As a drawing too.
     const QString svg = dir.filePath(QStringLiteral("sweep.svg"));
@@ -129,7 +147,7 @@ class WindowSweepPictureTest : public QObject {
     open.click(open.option(0));
     QVERIFY(open.startAndWait());
     QVERIFY(!open.pictBox()->HasSweepPicture());
-    QCOMPARE(RightClickMenu(open.pictBox()), QStringList{kSavePlot});
+    QCOMPARE(RightClickMenu(open.pictBox()), (QStringList{kSavePlot, kSaveTable}));
   }
 
   void theLoopOverLog10NOffersItsChartAndARefusedStartOffersNothing() {
@@ -155,6 +173,7 @@ class WindowSweepPictureTest : public QObject {
     QCOMPARE(open.messages(), QStringList{QStringLiteral("One or more value are needed!")});
     QVERIFY(!open.pictBox()->HasSweepPicture());
     QVERIFY(!open.pictBox()->SaveSweepPicture(dir.filePath(QStringLiteral("none.png"))));
+    QVERIFY(!open.pictBox()->HasResultsTable());
   }
 };
 

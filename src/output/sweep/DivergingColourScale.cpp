@@ -21,13 +21,17 @@ Rgb Mix(Rgb from, Rgb to, double t) {
 }  // namespace
 
 Rgb DivergingColour(double value, double centre) {
-  const double v = std::clamp(value, 0.0, 1.0);
+  return DivergingColour(value, 0.0, centre, 1.0);
+}
+
+Rgb DivergingColour(double value, double low, double centre, double high) {
+  const double v = std::clamp(value, low, high);
   // Each side of the centre has its own span, so both ends reach full colour
   // whatever the centre.
   if (v > centre)
-    return centre >= 1.0 ? kSexColour : Mix(kWhite, kSexColour, (v - centre) / (1.0 - centre));
+    return centre >= high ? kSexColour : Mix(kWhite, kSexColour, (v - centre) / (high - centre));
   if (v < centre)
-    return centre <= 0.0 ? kAsexColour : Mix(kWhite, kAsexColour, (centre - v) / centre);
+    return centre <= low ? kAsexColour : Mix(kWhite, kAsexColour, (centre - v) / (centre - low));
   return kWhite;
 }
 

@@ -10,4 +10,7 @@ namespace recmod {
 // Values outside 0..1 take the colour of the nearer end.
 Rgb DivergingColour(double value, double centre);
 
+// The same with the full colours at `low` and `high` instead of 0 and 1.
+Rgb DivergingColour(double value, double low, double centre, double high);
+
 }  // namespace recmod

@@ -50,6 +50,9 @@ using SweepResults = std::variant<SkSweep, Log10NSweep>;
 struct SweepPicture {
   SweepResults results;
   double startFrequency = 0.5;
+  // The heat map's colours span this much either side of the start
+  // frequency; unset, as much as the results need.
+  std::optional<double> colourHalfWidth{};
 };
 
 // A report file that is not in the report format, or cannot be read. The

@@ -1,0 +1,149 @@
+#include "ModuleRuns.hpp"
+
+#include <random>
+#include <string>
+
+#include "control/GenerationCycle.hpp"
+#include "control/InitialState.hpp"
+#include "control/LoopRuns.hpp"
+#include "control/PrepareEngine.hpp"
+#include "model/Int16.hpp"
+#include "model/RuntimeError.hpp"
+#include "parallel/ParallelLoopExecutor.hpp"
+
+namespace recmod::python {
+
+namespace {
+
+// The recorded table as RecordGeneration reads it: deme 1 with one deme,
+// otherwise the means over the demes.
+void AppendRecordedTable(const Engine& engine, int recordedSlot, std::vector<double>& out) {
+  const int count = engine.tables.HaplotypeCount;
+  for (int slot = recordedSlot; slot <= recordedSlot + 1; ++slot) {
+    for (int h = 1; h <= count; ++h) out.push_back(engine.population.Freq(slot, 1, h));
+  }
+}
+
+RunOutputs OutputsFor(PlotSurface& plot, MessageSink& messages, const RunWatch& watch) {
+  return RunOutputs{plot, nullptr, messages, &watch.stop};
+}
+
+}  // namespace
+
+std::uint64_t DrawSeed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) | device();
+}
+
+SingleRunResult ComputeRun(const ModuleSettings& settings, bool finite,
+                           const std::optional<std::uint64_t>& seed, RunWatch& watch) {
+  const RunInputs inputs = RunInputsOf(settings, finite);
+  const RunMode mode{.SingleRun = true, .InfinitePopulation = !finite};
+  Engine engine;
+  PrepareEngine(engine, static_cast<std::int16_t>(settings.loci), inputs);
+  if (seed) engine.draw.generator.Seed(*seed, 0);
+  if (finite) engine.params.CurrentLog10N = engine.params.Log10N;
+  NullPlotSurface plot;
+  CollectedMessages messages;
+  RunOutputs outputs = OutputsFor(plot, messages, watch);
+
+  // The steps of RunGenerations, with the recorded table kept after each
+  // generation.
+  engine.draw.InfinitePopulation = mode.InfinitePopulation;
+  engine.draw.ExactSampling = inputs.switches.ExactSampling;
+  BuildInitialState(engine, inputs, messages);
+  if (engine.InitialStateRejected) throw SettingsError(messages.last);
+  BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
+  const std::int16_t lastGeneration = engine.params.MaxGen;
+  SingleRunResult result;
+  result.haplotypes = engine.tables.HaplotypeCount;
+  result.frequencies.reserve(static_cast<std::size_t>(lastGeneration + 1) * 2U *
+                             static_cast<std::size_t>(result.haplotypes));
+  // Every deme starts the same, so deme 1 is the start of the mean too.
+  AppendRecordedTable(engine, 0, result.frequencies);
+  const int recordedSlot = engine.params.Demes <= 1 ? 0 : 3;
+  watch.total = lastGeneration;
+  ClearFloatingPointFlags();
+  engine.Generation = 1;
+  while (engine.Generation <= lastGeneration) {
+    try {
+      AdvanceGeneration(engine, inputs, mode, outputs);
+    } catch (const RuntimeError& error) {
+      throw RuntimeError(
+          error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");
+    }
+    AppendRecordedTable(engine, recordedSlot, result.frequencies);
+    watch.done = engine.Generation;
+    engine.Generation = CheckedInt16(engine.Generation + 1LL);
+    if (watch.stop.load(std::memory_order_relaxed)) throw StartStopped{};
+  }
+  result.rplus = engine.recorder.SexFrequency;
+  return result;
+}
+
+std::vector<double> ComputeSweepSK(const ModuleSettings& settings, const std::vector<double>& S,
+                                   const std::vector<double>& K, int threads, RunWatch& watch) {
+  const RunInputs inputs = RunInputsOf(settings, false);
+  const RunMode mode{.InfinitePopulation = true, .LoopOverSK = true};
+  Engine master;
+  PrepareEngine(master, static_cast<std::int16_t>(settings.loci), inputs);
+  const auto perBlock = static_cast<std::int64_t>(K.size());
+  const auto total = static_cast<std::int64_t>(S.size()) * perBlock;
+  std::vector<double> results(static_cast<std::size_t>(total));
+  watch.total = total;
+  if (total == 0) return results;
+
+  LoopBody body;
+  body.reach = [](std::int64_t) {};
+  body.run = [&](std::int64_t position, Engine& engine) {
+    NullPlotSurface plot;
+    CollectedMessages messages;
+    RunOutputs outputs = OutputsFor(plot, messages, watch);
+    return RunSKPosition(engine, inputs, mode, outputs,
+                         S[static_cast<std::size_t>(position / perBlock)],
+                         K[static_cast<std::size_t>(position % perBlock)]);
+  };
+  body.consume = [&](std::int64_t position, double result) {
+    results[static_cast<std::size_t>(position)] = result;
+    watch.done = position + 1;
+  };
+  MakeLoopExecutor(threads)->Execute(total, master, body);
+  return results;
+}
+
+std::vector<double> ComputeSweepLog10N(const ModuleSettings& settings,
+                                       const std::vector<float>& log10n, int iterations,
+                                       std::uint64_t seed, int threads, RunWatch& watch) {
+  const RunInputs inputs = RunInputsOf(settings, true);
+  const RunMode mode{.LoopOverLog10N = true};
+  Engine master;
+  PrepareEngine(master, static_cast<std::int16_t>(settings.loci), inputs);
+  const std::int64_t perBlock = iterations;
+  const auto total = static_cast<std::int64_t>(log10n.size()) * perBlock;
+  std::vector<double> results(static_cast<std::size_t>(total));
+  watch.total = total;
+  if (total == 0) return results;
+  const InversionHandOver handOver = InversionHandOverOf(inputs.switches, master.params);
+  const std::optional<std::uint64_t> startSeed = seed;
+
+  LoopBody body;
+  body.reach = [](std::int64_t) {};
+  body.run = [&](std::int64_t position, Engine& engine) {
+    engine.params.CurrentLog10N = log10n[static_cast<std::size_t>(position / perBlock)];
+    StartSOfRun(handOver, position, engine);
+    engine.draw.ReseedCount = static_cast<std::uint64_t>(position);
+    SeedLoopRun(engine.draw, startSeed, static_cast<std::uint64_t>(position));
+    NullPlotSurface plot;
+    CollectedMessages messages;
+    RunOutputs outputs = OutputsFor(plot, messages, watch);
+    return RunLog10NPosition(engine, inputs, mode, outputs);
+  };
+  body.consume = [&](std::int64_t position, double result) {
+    results[static_cast<std::size_t>(position)] = result;
+    watch.done = position + 1;
+  };
+  MakeLoopExecutor(threads)->Execute(total, master, body);
+  return results;
+}
+
+}  // namespace recmod::python

@@ -1,0 +1,365 @@
+// The Python module: the engine's runs and loops as NumPy arrays.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "ModuleRuns.hpp"
+#include "ModuleSettings.hpp"
+#include "control/Engine.hpp"
+#include "control/SweepRange.hpp"
+#include "version/BuildInfo.hpp"
+
+namespace py = pybind11;
+using namespace recmod;
+using namespace recmod::python;
+
+namespace {
+
+// Runs `compute` on a thread of its own with the GIL released, while the
+// calling thread looks for Ctrl-C and calls `progress(done, total)` a few
+// times a second. A pending signal (or an exception from `progress`) asks the
+// computation to stop after its current generation and is raised here.
+template <typename Compute>
+auto Watched(Compute compute, const py::object& progress)
+    -> decltype(compute(std::declval<RunWatch&>())) {
+  using Result = decltype(compute(std::declval<RunWatch&>()));
+  RunWatch watch;
+  std::optional<Result> result;
+  std::exception_ptr failure;
+  std::optional<py::error_already_set> pythonError;
+  std::mutex mutex;
+  std::condition_variable finishedChanged;
+  bool finished = false;
+  std::int64_t reported = -1;
+  {
+    py::gil_scoped_release release;
+    std::thread worker([&] {
+      try {
+        result.emplace(compute(watch));
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      const std::lock_guard<std::mutex> lock(mutex);
+      finished = true;
+      finishedChanged.notify_all();
+    });
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (finishedChanged.wait_for(lock, std::chrono::milliseconds(50),
+                                     [&] { return finished; })) {
+          break;
+        }
+      }
+      if (pythonError) continue;
+      const py::gil_scoped_acquire acquire;
+      try {
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+        const std::int64_t done = watch.done.load();
+        if (!progress.is_none() && done != reported) {
+          reported = done;
+          progress(done, watch.total.load());
+        }
+      } catch (py::error_already_set& error) {
+        pythonError.emplace(std::move(error));
+        watch.stop = true;
+      }
+    }
+    worker.join();
+  }
+  if (pythonError) throw std::move(*pythonError);
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const StartStopped&) {
+      // Not reached: a stop always has its reason, kept above.
+      PyErr_SetNone(PyExc_KeyboardInterrupt);
+      throw py::error_already_set();
+    }
+  }
+  if (!progress.is_none() && watch.done.load() != reported) {
+    progress(watch.done.load(), watch.total.load());
+  }
+  return std::move(*result);
+}
+
+int ThreadsOf(const py::object& threads) {
+  if (threads.is_none()) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+  }
+  const auto count = threads.cast<long long>();
+  if (count < 1 || count > 1024) {
+    throw SettingsError("threads = " + std::to_string(count) + " must be from 1 to 1024");
+  }
+  return static_cast<int>(count);
+}
+
+py::array_t<double> Array2D(const std::vector<double>& values, std::size_t rows,
+                            std::size_t columns) {
+  py::array_t<double> array({rows, columns});
+  std::copy(values.begin(), values.end(), array.mutable_data());
+  return array;
+}
+
+struct RunResult {
+  py::array_t<double> frequencies;
+  double rplus = 0.0;
+  py::object seed;
+  ModuleSettings settings;
+};
+
+ModuleSettings MakeSettings(double u, double w, double S, double K, double a, double b, double c,
+                            double R, double z, long long demes, double diffusion,
+                            long long max_gen, double log10n, long long inversion_period,
+                            bool recombination, bool total_stochasticity, std::optional<bool> drift,
+                            bool inversion, bool sinusoidal,
+                            std::optional<std::array<double, 4>> linkage_disequilibrium,
+                            long long loci, std::string sampling) {
+  ModuleSettings s;
+  s.u = u, s.w = w, s.S = S, s.K = K, s.a = a, s.b = b, s.c = c, s.R = R, s.z = z;
+  s.demes = demes, s.diffusion = diffusion, s.max_gen = max_gen, s.log10n = log10n;
+  s.inversion_period = inversion_period, s.recombination = recombination;
+  s.total_stochasticity = total_stochasticity, s.drift = drift, s.inversion = inversion;
+  s.sinusoidal = sinusoidal, s.linkage_disequilibrium = linkage_disequilibrium;
+  s.loci = loci, s.sampling = std::move(sampling);
+  CheckSettings(s);
+  return s;
+}
+
+py::dict AsDict(const ModuleSettings& s) {
+  py::dict d;
+  d["u"] = s.u, d["w"] = s.w, d["S"] = s.S, d["K"] = s.K, d["a"] = s.a, d["b"] = s.b;
+  d["c"] = s.c, d["R"] = s.R, d["z"] = s.z, d["demes"] = s.demes, d["diffusion"] = s.diffusion;
+  d["max_gen"] = s.max_gen, d["log10n"] = s.log10n, d["inversion_period"] = s.inversion_period;
+  d["recombination"] = s.recombination, d["total_stochasticity"] = s.total_stochasticity;
+  d["drift"] = py::cast(s.drift), d["inversion"] = s.inversion, d["sinusoidal"] = s.sinusoidal;
+  d["linkage_disequilibrium"] = py::cast(s.linkage_disequilibrium);
+  d["loci"] = s.loci, d["sampling"] = s.sampling;
+  return d;
+}
+
+constexpr const char* kModuleDoc =
+    R"(Simulations of the evolution of recombination, as NumPy arrays.
+
+A modifier locus (R+ recombines, R- does not) rides on two or three biallelic
+loci under selection S, epistasis K, mutation u/w, drift and demes. The numbers
+are those of the engine behind the window and recmod-batch.
+
+    s = recmod.Settings(S=-0.05, K=1.1, loci=3)
+    r = recmod.run(s)                       # one run, N infinite
+    r.frequencies.shape                     # (max_gen + 1, 2, 8)
+    grid = recmod.sweep_sk(s)               # final R+ over the default S x K grid
+    rplus, seed = recmod.sweep_log10n(s, [3, 4], iterations=20, seed=7)
+
+Runs release the GIL; Ctrl-C stops them within a generation (KeyboardInterrupt).
+run and the sweeps take progress=callable(done, total), called a few times a second.)";
+
+constexpr const char* kSettingsDoc = R"(The window's parameters, checked as the window checks them.
+
+Settings(*, u, w, S, K, a, b, c, R, z, demes, diffusion, max_gen, log10n,
+         inversion_period, recombination, total_stochasticity, drift,
+         inversion, sinusoidal, linkage_disequilibrium, loci, sampling)
+
+Every argument is keyword-only and defaults to the window's start-up value.
+u, w: mutation rates; S: selection; K: epistasis; a, b, c: start frequencies
+of the alleles (c with loci=3); R: start frequency of R+; z: fraction of R-
+carriers that recombine; demes, diffusion: demes and the interdemic diffusion
+rate; max_gen: generations per run; log10n: log10 N of a single run with N
+finite; inversion_period: generations between two inversions of S.
+Switches: recombination, total_stochasticity, drift (None: on with N finite,
+off with N infinite, as the run modes set it), inversion, sinusoidal (needs
+inversion). linkage_disequilibrium=(ab, Ab, aB, AB) starts two loci from
+these haplotype frequencies (they must add up to 1). loci: 2 or 3.
+sampling: "draw" (entry-wise) or "exact" (multinomial) drift.
+
+A value outside its field's range raises ValueError naming the parameter and
+the range; nothing is clamped. Settings are read-only: use replace(**changes).)";
+
+}  // namespace
+
+PYBIND11_MODULE(recmod, m) {
+  m.doc() = kModuleDoc;
+  m.attr("__version__") = ProgramVersion();
+  py::register_exception_translator([](std::exception_ptr pointer) {
+    try {
+      if (pointer) std::rethrow_exception(pointer);
+    } catch (const SettingsError& error) {
+      PyErr_SetString(PyExc_ValueError, error.what());
+    }
+  });
+
+  const ModuleSettings d = StartUpSettings();
+  py::class_<ModuleSettings> settings(m, "Settings", kSettingsDoc);
+  settings.def(py::init(&MakeSettings), py::kw_only(), py::arg("u") = d.u, py::arg("w") = d.w,
+               py::arg("S") = d.S, py::arg("K") = d.K, py::arg("a") = d.a, py::arg("b") = d.b,
+               py::arg("c") = d.c, py::arg("R") = d.R, py::arg("z") = d.z,
+               py::arg("demes") = d.demes, py::arg("diffusion") = d.diffusion,
+               py::arg("max_gen") = d.max_gen, py::arg("log10n") = d.log10n,
+               py::arg("inversion_period") = d.inversion_period,
+               py::arg("recombination") = d.recombination,
+               py::arg("total_stochasticity") = d.total_stochasticity,
+               py::arg("drift") = py::none(), py::arg("inversion") = d.inversion,
+               py::arg("sinusoidal") = d.sinusoidal, py::arg("linkage_disequilibrium") = py::none(),
+               py::arg("loci") = d.loci, py::arg("sampling") = d.sampling);
+#define RECMOD_READONLY(name) settings.def_readonly(#name, &ModuleSettings::name)
+  RECMOD_READONLY(u);
+  RECMOD_READONLY(w);
+  RECMOD_READONLY(S);
+  RECMOD_READONLY(K);
+  RECMOD_READONLY(a);
+  RECMOD_READONLY(b);
+  RECMOD_READONLY(c);
+  RECMOD_READONLY(R);
+  RECMOD_READONLY(z);
+  RECMOD_READONLY(demes);
+  RECMOD_READONLY(diffusion);
+  RECMOD_READONLY(max_gen);
+  RECMOD_READONLY(log10n);
+  RECMOD_READONLY(inversion_period);
+  RECMOD_READONLY(recombination);
+  RECMOD_READONLY(total_stochasticity);
+  RECMOD_READONLY(drift);
+  RECMOD_READONLY(inversion);
+  RECMOD_READONLY(sinusoidal);
+  RECMOD_READONLY(linkage_disequilibrium);
+  RECMOD_READONLY(loci);
+  RECMOD_READONLY(sampling);
+#undef RECMOD_READONLY
+  settings.def("as_dict", &AsDict, "The settings as a dict of keyword arguments.");
+  settings.def(
+      "replace",
+      [](const ModuleSettings& s, const py::kwargs& changes) {
+        py::dict arguments = AsDict(s);
+        for (const auto item : changes) {
+          if (!arguments.contains(item.first)) {
+            throw SettingsError("no setting named " + py::str(item.first).cast<std::string>());
+          }
+          arguments[item.first] = item.second;
+        }
+        return py::type::of<ModuleSettings>()(**arguments).cast<ModuleSettings>();
+      },
+      "A copy with the named settings changed (and checked).");
+  settings.def("__repr__", [](const ModuleSettings& s) {
+    std::string text = "Settings(";
+    bool first = true;
+    for (const auto item : AsDict(s)) {
+      if (!first) text += ", ";
+      first = false;
+      text +=
+          py::str(item.first).cast<std::string>() + "=" + py::repr(item.second).cast<std::string>();
+    }
+    return text + ")";
+  });
+  settings.def("__eq__", [](const ModuleSettings& x, const ModuleSettings& y) {
+    return AsDict(x).equal(AsDict(y));
+  });
+
+  py::class_<RunResult>(m, "RunResult", "The outcome of recmod.run.")
+      .def_readonly("frequencies", &RunResult::frequencies,
+                    "Array (max_gen + 1, 2, haplotypes): after each generation (0: the start) "
+                    "the haplotype frequencies of class R+ ([:, 0]) and R- ([:, 1]), averaged "
+                    "over the demes as the plot shows them; not cumulative.")
+      .def_readonly("rplus", &RunResult::rplus, "The final frequency of R+.")
+      .def_readonly("seed", &RunResult::seed, "The seed of the run (None for N infinite).")
+      .def_readonly("settings", &RunResult::settings, "The settings of the run.");
+
+  m.def(
+      "run",
+      [](const ModuleSettings& s, bool finite, std::optional<std::uint64_t> seed,
+         const py::object& progress) {
+        CheckSettings(s);
+        if (finite && !seed) seed = DrawSeed();
+        SingleRunResult computed =
+            Watched([&](RunWatch& watch) { return ComputeRun(s, finite, seed, watch); }, progress);
+        const auto generations =
+            computed.frequencies.size() / 2U / static_cast<std::size_t>(computed.haplotypes);
+        py::array_t<double> frequencies(
+            {generations, std::size_t{2}, static_cast<std::size_t>(computed.haplotypes)});
+        std::copy(computed.frequencies.begin(), computed.frequencies.end(),
+                  frequencies.mutable_data());
+        return RunResult{frequencies, computed.rplus, py::cast(seed), s};
+      },
+      py::arg("settings"), py::arg("finite") = false, py::arg("seed") = py::none(), py::kw_only(),
+      py::arg("progress") = py::none(),
+      R"(One run of settings.max_gen generations.
+
+finite=False: N infinite (no drift unless settings.drift); finite=True: N =
+10**settings.log10n with drift, its generator started from `seed` (drawn when
+None). progress(generation, max_gen) is called a few times a second.
+Returns a RunResult with .frequencies, .rplus, .seed, .settings.)");
+
+  m.def(
+      "default_sk_grid",
+      [] {
+        return py::make_tuple(py::cast(SweepValues(kDefaultSSweep)),
+                              py::cast(SweepValues(kDefaultKSweep)));
+      },
+      "The values of S and K (lists) that the window's loop over S and K visits.");
+
+  m.def(
+      "sweep_sk",
+      [](const ModuleSettings& s, std::optional<std::vector<double>> S,
+         std::optional<std::vector<double>> K, const py::object& threads,
+         const py::object& progress) {
+        CheckSettings(s);
+        const std::vector<double> sValues = S ? *S : SweepValues(kDefaultSSweep);
+        const std::vector<double> kValues = K ? *K : SweepValues(kDefaultKSweep);
+        for (const double value : sValues) CheckParameter("S", value);
+        for (const double value : kValues) CheckParameter("K", value);
+        const int threadCount = ThreadsOf(threads);
+        const std::vector<double> finals = Watched(
+            [&](RunWatch& watch) {
+              return ComputeSweepSK(s, sValues, kValues, threadCount, watch);
+            },
+            progress);
+        return Array2D(finals, sValues.size(), kValues.size());
+      },
+      py::arg("settings"), py::arg("S") = py::none(), py::arg("K") = py::none(),
+      py::arg("threads") = py::none(), py::kw_only(), py::arg("progress") = py::none(),
+      R"(The loop over S and K with N infinite: final R+ frequencies, len(S) x len(K).
+
+S, K: sequences of values (default: the window's grid, see default_sk_grid).
+Each run starts from its own S and K and the other settings. threads: how
+many threads share the runs (default: all cores); any number gives the same
+array. progress(runs done, runs in all).)");
+
+  m.def(
+      "sweep_log10n",
+      [](const ModuleSettings& s, const std::vector<double>& log10n, long long iterations,
+         std::optional<std::uint64_t> seed, const py::object& threads, const py::object& progress) {
+        CheckSettings(s);
+        CheckIterations(iterations);
+        std::vector<float> sizes;
+        for (const double value : log10n) {
+          CheckLog10N("log10n", value);
+          sizes.push_back(static_cast<float>(value));
+        }
+        const std::uint64_t startSeed = seed ? *seed : DrawSeed();
+        const int threadCount = ThreadsOf(threads);
+        const auto perSize = static_cast<int>(iterations);
+        const std::vector<double> finals = Watched(
+            [&](RunWatch& watch) {
+              return ComputeSweepLog10N(s, sizes, perSize, startSeed, threadCount, watch);
+            },
+            progress);
+        return py::make_tuple(Array2D(finals, sizes.size(), static_cast<std::size_t>(perSize)),
+                              startSeed);
+      },
+      py::arg("settings"), py::arg("log10n"), py::arg("iterations"), py::arg("seed") = py::none(),
+      py::arg("threads") = py::none(), py::kw_only(), py::arg("progress") = py::none(),
+      R"(The loop over Log10(N) with drift: returns (rplus, seed).
+
+rplus: final R+ frequencies, len(log10n) x iterations. Run i of size j is at
+position p = j * iterations + i of the sweep; its generator is started from
+(seed, p), so a given seed repeats the sweep exactly, and equals recmod-batch
+--mode 3 --seed with the same sizes. seed: drawn when None, and returned.
+With the inversion of S, each run starts with the S its position hands it.)");
+}
