@@ -299,6 +299,9 @@ StartOutcome Start_Click(Simulator& sim) {
   plot.SetPosition(0.0F, plot.DrawingHeight());
   try {
     if (!Prepare(sim)) return StartOutcome::Refused;
+    // The directory is this start's before anything, its record included, is
+    // written there.
+    sim.reports.LockDirectory(sim.engine.params.SaveDirectory);
     if (sim.onStartAccepted) sim.onStartAccepted(sim);
     RunSelectedMode(sim);
   } catch (const StartStopped&) {

@@ -179,6 +179,14 @@ ReportFile& ReportFiles::At(int n) {
   return *files_[static_cast<std::size_t>(n)];
 }
 
+void ReportFiles::LockDirectory(const std::string& saveDirectory) {
+  if (discarding_) return;
+  const std::string directory = SaveDirectoryPath(saveDirectory);
+  const bool locked = std::any_of(locks_.begin(), locks_.end(),
+                                  [&](const auto& lock) { return lock->directory() == directory; });
+  if (!locked) locks_.push_back(std::make_unique<DirectoryLock>(directory));
+}
+
 void ReportFiles::Open(int n, const std::string& saveDirectory) {
   if (n < 1 || n > 3) {
     throw RuntimeError(ErrorKind::SubscriptOutOfRange, "report file " + std::to_string(n));
@@ -187,10 +195,7 @@ void ReportFiles::Open(int n, const std::string& saveDirectory) {
     discardOpen_[static_cast<std::size_t>(n)] = true;
     return;
   }
-  const std::string directory = SaveDirectoryPath(saveDirectory);
-  const bool locked = std::any_of(locks_.begin(), locks_.end(),
-                                  [&](const auto& lock) { return lock->directory() == directory; });
-  if (!locked) locks_.push_back(std::make_unique<DirectoryLock>(directory));
+  LockDirectory(saveDirectory);
   auto& slot = files_[static_cast<std::size_t>(n)];
   if (slot) {
     slot->Close();

@@ -82,6 +82,9 @@ class ReportFiles {
   // file opened in a directory locks it until CloseAll; a directory locked by
   // another start raises a "File error" before anything is touched.
   void Open(int n, const std::string& saveDirectory);
+  // Takes the lock of the save directory now, before any file is opened (as
+  // the first Open would), raising a "File error" when another start holds it.
+  void LockDirectory(const std::string& saveDirectory);
   // Writes text followed by CR LF to report file n.
   void WriteLine(int n, std::string_view text);
   bool IsOpen(int n) const;

@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
+#include "model/RuntimeError.hpp"
+#include "output/DirectoryLock.hpp"
 #include "output/ReportFiles.hpp"
 #include "ui/AtomicFileWrite.hpp"
 #include "ui/FieldCatalogue.hpp"
@@ -175,6 +178,18 @@ void RunRecord::WriteEnded(const Simulator& sim, RecordStatus status, const std:
     }
   }
   json_["report_files"] = std::move(files);
+  if (!accepted_) {
+    // A start that never had the directory must not replace the record of
+    // another start that is writing there now.
+    std::optional<DirectoryLock> lock;
+    try {
+      lock.emplace(directory_.string());
+    } catch (const RuntimeError&) {
+      return;
+    }
+    Write();
+    return;
+  }
   Write();
 }
 

@@ -108,8 +108,8 @@ TEST(BatchStrictInput, FieldListingEscapesControlCharacters) {
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_NE(outcome.out.find("\n30\t" + dir.string() + "/a\\nb\\tc\\x01d\n"), std::string::npos)
       << outcome.out;
-  // One field or box a line: 28 fields and 7 boxes.
-  EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 35);
+  // One field or box a line: 28 fields and 8 boxes.
+  EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 36);
 }
 
 }  // namespace

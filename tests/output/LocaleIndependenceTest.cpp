@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "control/DecimalParse.hpp"
-#include "output/AxisTicks.hpp"
 #include "output/NumberText.hpp"
+#include "output/sweep/AxisTicks.hpp"
 #include "support/GeneratedLocales.hpp"
+#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 namespace {
