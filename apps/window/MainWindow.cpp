@@ -134,7 +134,7 @@ MainWindow::MainWindow(QWidget* parent)
   FitCaptionFonts();
   ApplyKeyboardOrder();
 
-  sim_.plot = pictBox_;
+  sim_.plot = &pictBox_->queue();
   sim_.frontEnd = frontEnd_.get();
 
   liveTimer_.setInterval(kLiveIntervalMs);

@@ -11,41 +11,27 @@
 #include <string>
 #include <vector>
 
+#include "PlotQueue.hpp"
 #include "output/RecordedPlot.hpp"
 #include "output/sweep/SweepReports.hpp"
 
 namespace recmod {
 
-// The picture box: a plot surface of fixed pixel size that records what a
-// run draws and shows it. One thread draws at a time (the start's worker
-// while a start runs, the window's thread otherwise); it fills a chunk of
-// operations of its own and hands full chunks over under a lock, at least
-// every few milliseconds, without copying them. The window's thread turns
-// handed-over operations into pixels when it calls Present(), at screen rate
-// during a start.
-class PictureBox : public QWidget, public PlotSurface {
+// The picture box: the widget that shows what a run draws on its plot queue.
+// The window's thread turns handed-over operations into pixels when it calls
+// Present(), at screen rate during a start. Its context menu saves the plot,
+// the last sweep's picture and the last start's results table.
+class PictureBox : public QWidget {
   Q_OBJECT
 
  public:
   explicit PictureBox(QWidget* parent = nullptr);
 
-  // PlotSurface, for the drawing thread.
-  void Clear() override;
-  void Refresh() override;
-  void SetPosition(float x, float y) override;
-  float DrawingWidth() const override { return width_; }
-  float DrawingHeight() const override { return height_; }
-  void SetColour(Rgb colour) override { colour_ = colour; }
-  void DrawPoint(float x, float y) override {
-    Record({PlotOperation::Kind::Point, colour_, x, y, x, y});
-  }
-  void DrawLine(float x1, float y1, float x2, float y2) override {
-    Record({PlotOperation::Kind::Line, colour_, x1, y1, x2, y2});
-  }
-
-  // Drawing thread: hands over every operation drawn so far. The window's
-  // thread calls it once a start's worker has ended, as the drawer again.
-  void Publish();
+  // The surface that runs draw on (from the drawing thread).
+  PlotQueue& queue() { return queue_; }
+  // Hands over every operation drawn so far; the window's thread calls it
+  // once a start's worker has ended, as the drawer again.
+  void Publish() { queue_.Publish(); }
 
   // Window's thread: draws the operations handed over since the last call
   // into the image and repaints when anything changed.
@@ -53,7 +39,7 @@ class PictureBox : public QWidget, public PlotSurface {
   // The image as the last Present() left it.
   const QImage& image() const { return image_; }
   // A copy of the handed-over plot, for saving.
-  RecordedPlot Snapshot() const;
+  RecordedPlot Snapshot() const { return queue_.Snapshot(); }
   // Writes the handed-over plot as PNG or SVG (by the name's ending).
   bool SavePlot(const QString& path, QString* error = nullptr) const;
 
@@ -76,36 +62,10 @@ class PictureBox : public QWidget, public PlotSurface {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  using Chunk = std::vector<PlotOperation>;
-  // The clock is read every kClockStride operations only.
-  static constexpr std::size_t kClockStride = 256;
-
-  void Record(const PlotOperation& operation) {
-    drawing_.push_back(operation);
-    if (drawing_.size() % kClockStride == 0) PublishIfDue();
-  }
-  void PublishIfDue();
-  void StartChunk();
-  void AskAndSave();
-  void AskAndSaveSweep();
-  void AskAndSaveTable();
-
-  const float width_;
-  const float height_;
-
-  // The drawing thread's own.
-  Rgb colour_;
-  Chunk drawing_;
-  std::chrono::steady_clock::time_point lastPublished_;
-
-  mutable std::mutex mutex_;
-  std::vector<std::shared_ptr<const Chunk>> published_;  // guarded by mutex_
-  std::uint64_t publishedClears_ = 0;                    // guarded by mutex_
+  PlotQueue queue_;
 
   // Window's thread only.
   QImage image_;
-  std::size_t presentedChunks_ = 0;
-  std::uint64_t presentedClears_ = 0;
   std::optional<SweepPicture> sweep_;
   std::optional<std::string> table_;
 };

@@ -112,10 +112,10 @@ class WindowStartupTest : public QObject {
     QCOMPARE(open.txt(30)->geometry(), QRect(504, 416, 181, 19));
     QCOMPARE(open.button("Start")->geometry(), QRect(736, 408, 113, 33));
     QCOMPARE(open.lab(20)->geometry(), QRect(296, 68, 9, 201));
-    // The picture box is the drawing surface, and its size is the one the
+    // The picture box's queue is the drawing surface, and its size is the one the
     // engine plots into.
-    QCOMPARE(open.pictBox()->DrawingWidth(), kPictureWidth);
-    QCOMPARE(open.pictBox()->DrawingHeight(), kPictureHeight);
+    QCOMPARE(open.pictBox()->queue().DrawingWidth(), kPictureWidth);
+    QCOMPARE(open.pictBox()->queue().DrawingHeight(), kPictureHeight);
 
     // txt 18 and 19 lie inside Option1 3 and over the gaps of its caption.
     const OptionButton* loop = open.option(3);
