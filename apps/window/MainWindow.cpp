@@ -8,20 +8,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyleOptionButton>
-#include <QThread>
-#include <chrono>
-#include <future>
 #include <string_view>
 
 #include "OptionButton.hpp"
 #include "PictureBox.hpp"
+#include "StartWorker.hpp"
 #include "TextBox.hpp"
 #include "WindowLayout.hpp"
 #include "driver/ExperimentDriver.hpp"
-#include "driver/RecordedStartClick.hpp"
-#include "driver/ResultsTableWatch.hpp"
 #include "render/QtColour.hpp"
-#include "ui/FinishedSweep.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/StartSeed.hpp"
@@ -98,34 +93,17 @@ bool CaptionFits(const QWidget* widget, const QString& sample = {}) {
 
 }  // namespace
 
-// What the handlers tell the window while they run, possibly on the worker
-// thread of a start.
-class MainWindow::WindowFrontEnd final : public FrontEnd {
- public:
-  explicit WindowFrontEnd(MainWindow& window) : window_(window) {}
-
-  void ShowMessage(const std::string& text) override {
-    lastMessage = text;
-    window_.ShowMessage(QString::fromStdString(text));
-  }
-
-  // The text of the last message, for the record of a refused start.
-  std::string lastMessage;
-
-  // Called on the thread that wrote the field: copy its text now, show it at
-  // the next live tick.
-  void RefreshField(int index) override {
-    std::string text = window_.sim_.controls.Text(index);
-    std::lock_guard lock(window_.fieldsMutex_);
-    window_.pendingFields_[index] = std::move(text);
-  }
-
- private:
-  MainWindow& window_;
-};
-
 MainWindow::MainWindow(QWidget* parent)
-    : QWidget(parent), frontEnd_(std::make_unique<WindowFrontEnd>(*this)) {
+    : QWidget(parent),
+      worker_(std::make_unique<StartWorker>(
+          sim_, *this,
+          [this](const QString& text) {
+            // A start tells the user something only when it refuses to run;
+            // the message stands over the window as it was before the click.
+            if (running_) ShowIdleLook();
+            ShowMessageNow(text);
+          },
+          [this](StartWorker::Outcome outcome) { OnStartFinished(std::move(outcome)); })) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("recmod"));
   setFixedSize(kClientArea.pixels().size());
@@ -135,7 +113,7 @@ MainWindow::MainWindow(QWidget* parent)
   ApplyKeyboardOrder();
 
   sim_.plot = &pictBox_->queue();
-  sim_.frontEnd = frontEnd_.get();
+  sim_.frontEnd = worker_.get();
 
   liveTimer_.setInterval(kLiveIntervalMs);
   connect(&liveTimer_, &QTimer::timeout, this, &MainWindow::OnLiveTick);
@@ -144,9 +122,9 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow() {
   ++syncDepth_;
-  abandonMessages_ = true;
+  worker_->Abandon();
   sim_.stopRequested = true;
-  if (worker_.joinable()) worker_.join();
+  worker_->Join();
   sim_.reports.CloseAllQuietly();
   // The controls go while the window's members still exist: a focus change
   // during their destruction reaches a guarded handler, not a dead object.
@@ -463,39 +441,8 @@ void MainWindow::BeginStart() {
   // Every start that draws random numbers gets a seed of its own, which its
   // record keeps so that the start can be repeated.
   sim_.seed = StartDrawsRandomNumbers(sim_.runMode) ? std::optional(DrawStartSeed()) : std::nullopt;
-  frontEnd_->lastMessage.clear();
   pictBox_->SetResultsTable(std::nullopt);
-  worker_ = std::thread([this] {
-    std::string error;
-    std::optional<SweepPicture> sweep;
-    std::optional<std::string> table;
-    try {
-      // A loop's picture box ends empty; its sweep is read back from the
-      // report files it has just written, for the picture that the box's
-      // context menu offers, with the results table of the start.
-      // No other start may replace the files before they are read back.
-      sim_.reports.HoldDirectories();
-      const ResultsTableWatch watch(sim_);
-      const StartOrigin origin{"window", {}, 1};
-      const StartOutcome outcome =
-          StartClickWithRecord(sim_, origin, [this] { return frontEnd_->lastMessage; });
-      if (outcome == StartOutcome::Finished) {
-        sweep = ReadFinishedSweep(sim_);
-        table = watch.Text(sim_);
-      }
-    } catch (const std::exception& e) {
-      error = e.what();
-    }
-    sim_.reports.ReleaseDirectories();
-    QMetaObject::invokeMethod(
-        this,
-        [this, error, sweep = std::move(sweep), table = std::move(table)]() mutable {
-          pictBox_->SetSweepPicture(std::move(sweep));
-          pictBox_->SetResultsTable(std::move(table));
-          OnStartFinished(error);
-        },
-        Qt::QueuedConnection);
-  });
+  worker_->Begin();
 }
 
 void MainWindow::RequestStop() {
@@ -507,29 +454,24 @@ void MainWindow::OnLiveTick() {
   // A start clears the request when it begins; a stop asked for before that
   // must still count.
   if (stopPending_) sim_.stopRequested = true;
-  std::map<int, std::string> fields;
-  {
-    std::lock_guard lock(fieldsMutex_);
-    fields.swap(pendingFields_);
-  }
-  for (auto& [index, text] : fields) txt_.at(index)->setText(QString::fromStdString(text));
+  for (auto& [index, text] : worker_->TakeChangedFields())
+    txt_.at(index)->setText(QString::fromStdString(text));
   pictBox_->Present();
 }
 
-void MainWindow::OnStartFinished(const std::string& error) {
-  if (worker_.joinable()) worker_.join();
+void MainWindow::OnStartFinished(StartWorker::Outcome outcome) {
+  worker_->Join();
+  pictBox_->SetSweepPicture(std::move(outcome.sweep));
+  pictBox_->SetResultsTable(std::move(outcome.table));
   // The worker has ended: what it drew last is this thread's to publish.
   pictBox_->Publish();
   liveTimer_.stop();
-  {
-    std::lock_guard lock(fieldsMutex_);
-    pendingFields_.clear();
-  }
+  worker_->DropChangedFields();
   running_ = false;
   stopPending_ = false;
   sim_.stopRequested = false;
   ShowIdleLook();
-  if (!error.empty()) ShowMessageNow(QString::fromStdString(error));
+  if (!outcome.error.empty()) ShowMessageNow(QString::fromStdString(outcome.error));
   emit startFinished();
   if (closePending_) close();
 }
@@ -557,29 +499,6 @@ void MainWindow::SetInputsLocked(bool locked) {
   --syncDepth_;
 }
 
-void MainWindow::ShowMessage(const QString& text) {
-  if (QThread::currentThread() == thread()) {
-    ShowMessageNow(text);
-    return;
-  }
-  // From the worker: show it on the window's thread and wait for the OK.
-  auto acknowledged = std::make_shared<std::promise<void>>();
-  std::future<void> done = acknowledged->get_future();
-  QMetaObject::invokeMethod(
-      this,
-      [this, text, acknowledged] {
-        // A start tells the user something only when it refuses to run; the
-        // message stands over the window as it was before the click.
-        if (running_) ShowIdleLook();
-        ShowMessageNow(text);
-        acknowledged->set_value();
-      },
-      Qt::QueuedConnection);
-  while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-    if (abandonMessages_) return;
-  }
-}
-
 void MainWindow::ShowMessageNow(const QString& text) {
   if (messageFunction_) {
     messageFunction_(text);
@@ -597,7 +516,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  abandonMessages_ = true;
+  worker_->Abandon();
   sim_.reports.CloseAllQuietly();
   event->accept();
 }

@@ -4,13 +4,11 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "StartWorker.hpp"
 #include "ui/Simulator.hpp"
 
 class QCheckBox;
@@ -25,9 +23,9 @@ class TextBox;
 
 // The one window. It moves values between its widgets and the control-values
 // record of the simulator and runs the toolkit-free handlers on the events;
-// it has no model logic of its own. A start runs on a worker thread so that
-// the window keeps repainting; the window takes no input meanwhile, apart
-// from "Stop" (the start button) and "End".
+// it has no model logic of its own. A start runs on its worker (StartWorker);
+// the window takes no input meanwhile, apart from "Stop" (the start button)
+// and "End".
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -60,9 +58,6 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  class WindowFrontEnd;
-  friend class WindowFrontEnd;
-
   void CreateControls();
   void ApplyColoursAndFonts();
   void FitCaptionFonts();
@@ -83,17 +78,16 @@ class MainWindow : public QWidget {
   void BeginStart();
   void RequestStop();
   void OnLiveTick();
-  void OnStartFinished(const std::string& error);
+  void OnStartFinished(StartWorker::Outcome outcome);
   void SetInputsLocked(bool locked);
   // Inputs enabled and the button reading "Start simulation", as between starts.
   void ShowIdleLook();
 
-  // Shows a message, from any thread; returns when it was acknowledged.
-  void ShowMessage(const QString& text);
   void ShowMessageNow(const QString& text);
 
   Simulator sim_;
-  std::unique_ptr<WindowFrontEnd> frontEnd_;
+  // The start on its own thread; the simulator's front end.
+  std::unique_ptr<StartWorker> worker_;
 
   std::map<int, TextBox*> txt_;
   std::map<int, QLabel*> labl_;
@@ -116,11 +110,7 @@ class MainWindow : public QWidget {
   bool running_ = false;
   bool stopPending_ = false;
   bool closePending_ = false;
-  std::thread worker_;
   QTimer liveTimer_;
-  std::atomic<bool> abandonMessages_{false};
-  std::mutex fieldsMutex_;
-  std::map<int, std::string> pendingFields_;  // guarded by fieldsMutex_
 };
 
 }  // namespace recmod
