@@ -19,43 +19,41 @@ QString AskPictureFile(QWidget* parent, const QString& title, const QString& sug
   }
   return path;
 }
+
+// Saves to `path` (nothing when the user cancelled) and tells the user when
+// `what` could not be written.
+template <typename Save>
+void SaveOrWarn(PictureBox& box, const QString& path, const QString& what, Save save) {
+  if (path.isEmpty()) return;
+  QString error;
+  if (!save(path, &error)) {
+    QMessageBox::warning(&box, QStringLiteral("recmod"),
+                         QStringLiteral("%1 could not be saved to %2: %3").arg(what, path, error));
+  }
+}
 }  // namespace
 
 void AskAndSaveSweep(PictureBox& box) {
-  const QString path =
-      AskPictureFile(&box, QStringLiteral("Save sweep picture"), QStringLiteral("sweep.png"));
-  if (path.isEmpty()) return;
-  QString error;
-  if (!box.SaveSweepPicture(path, &error)) {
-    QMessageBox::warning(
-        &box, QStringLiteral("recmod"),
-        QStringLiteral("The sweep picture could not be saved to %1: %2").arg(path, error));
-  }
+  SaveOrWarn(
+      box, AskPictureFile(&box, QStringLiteral("Save sweep picture"), QStringLiteral("sweep.png")),
+      QStringLiteral("The sweep picture"),
+      [&box](const QString& path, QString* error) { return box.SaveSweepPicture(path, error); });
 }
 
 void AskAndSaveTable(PictureBox& box) {
   QString path = QFileDialog::getSaveFileName(&box, QStringLiteral("Save results table"),
                                               QStringLiteral("results.csv"),
                                               QStringLiteral("CSV table (*.csv)"));
-  if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
-  QString error;
-  if (!box.SaveResultsTable(path, &error)) {
-    QMessageBox::warning(
-        &box, QStringLiteral("recmod"),
-        QStringLiteral("The results table could not be saved to %1: %2").arg(path, error));
-  }
+  if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
+  SaveOrWarn(
+      box, path, QStringLiteral("The results table"),
+      [&box](const QString& file, QString* error) { return box.SaveResultsTable(file, error); });
 }
 
 void AskAndSavePlot(PictureBox& box) {
-  const QString path =
-      AskPictureFile(&box, QStringLiteral("Save plot as"), QStringLiteral("plot.png"));
-  if (path.isEmpty()) return;
-  QString error;
-  if (!box.SavePlot(path, &error)) {
-    QMessageBox::warning(&box, QStringLiteral("recmod"),
-                         QStringLiteral("The plot could not be saved to %1: %2").arg(path, error));
-  }
+  SaveOrWarn(box, AskPictureFile(&box, QStringLiteral("Save plot as"), QStringLiteral("plot.png")),
+             QStringLiteral("The plot"),
+             [&box](const QString& path, QString* error) { return box.SavePlot(path, error); });
 }
 
 }  // namespace recmod
