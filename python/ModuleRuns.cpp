@@ -47,36 +47,23 @@ SingleRunResult ComputeRun(const ModuleSettings& settings, bool finite,
   CollectedMessages messages;
   RunOutputs outputs = OutputsFor(plot, messages, watch);
 
-  // The steps of RunGenerations, with the recorded table kept after each
-  // generation.
-  engine.draw.InfinitePopulation = mode.InfinitePopulation;
-  engine.draw.ExactSampling = inputs.switches.ExactSampling;
+  // The start frequencies are checked first, as a start checks them.
   BuildInitialState(engine, inputs, messages);
   if (engine.InitialStateRejected) throw SettingsError(messages.last);
-  BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
-  const std::int16_t lastGeneration = engine.params.MaxGen;
   SingleRunResult result;
   result.haplotypes = engine.tables.HaplotypeCount;
+  const std::int16_t lastGeneration = engine.params.MaxGen;
   result.frequencies.reserve(static_cast<std::size_t>(lastGeneration + 1) * 2U *
                              static_cast<std::size_t>(result.haplotypes));
-  // Every deme starts the same, so deme 1 is the start of the mean too.
-  AppendRecordedTable(engine, 0, result.frequencies);
+  // The table the plot shows after each generation: deme 1, or the means over
+  // the demes; every deme starts the same, so deme 1 is the start of the mean.
   const int recordedSlot = engine.params.Demes <= 1 ? 0 : 3;
   watch.total = lastGeneration;
-  ClearFloatingPointFlags();
-  engine.Generation = 1;
-  while (engine.Generation <= lastGeneration) {
-    try {
-      AdvanceGeneration(engine, inputs, mode, outputs);
-    } catch (const RuntimeError& error) {
-      throw RuntimeError(
-          error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");
-    }
-    AppendRecordedTable(engine, recordedSlot, result.frequencies);
-    watch.done = engine.Generation;
-    engine.Generation = CheckedInt16(engine.Generation + 1LL);
-    if (watch.stop.load(std::memory_order_relaxed)) throw StartStopped{};
-  }
+  outputs.afterGeneration = [&](const Engine& run) {
+    AppendRecordedTable(run, run.Generation == 0 ? 0 : recordedSlot, result.frequencies);
+    watch.done = run.Generation;
+  };
+  RunGenerations(engine, inputs, mode, outputs);
   result.rplus = engine.recorder.SexFrequency;
   return result;
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "control/RunMode.hpp"
 #include "model/HaplotypeTables.hpp"
@@ -39,6 +40,10 @@ struct RunOutputs {
   MessageSink& messages;
   // When set and true after a generation, the run stops there (StartStopped).
   const std::atomic<bool>* stopRequested = nullptr;
+  // When set, called after the start state of a run is built (Generation 0)
+  // and after each of its generations, for a front end that keeps every
+  // generation's table.
+  std::function<void(const Engine&)> afterGeneration = nullptr;
 };
 
 // Thrown by a run that was asked to stop; not an error.

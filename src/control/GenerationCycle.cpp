@@ -62,6 +62,10 @@ void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode
   BuildInitialState(engine, inputs, outputs.messages);
   BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
   const std::int16_t lastGeneration = engine.params.MaxGen;
+  if (outputs.afterGeneration) {
+    engine.Generation = 0;
+    outputs.afterGeneration(engine);
+  }
   ClearFloatingPointFlags();
   engine.Generation = 1;
   while (engine.Generation <= lastGeneration) {
@@ -71,6 +75,7 @@ void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode
       throw RuntimeError(
           error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");
     }
+    if (outputs.afterGeneration) outputs.afterGeneration(engine);
     engine.Generation = CheckedInt16(engine.Generation + 1LL);
     if (outputs.stopRequested != nullptr &&
         outputs.stopRequested->load(std::memory_order_relaxed)) {
