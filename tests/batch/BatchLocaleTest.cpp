@@ -56,7 +56,12 @@ TEST(BatchLocale, CommaLocalesGiveTheBytesOfTheCLocale) {
        "--seed", "5", "--maxgen", "20", "--plot", "picture.svg"},
       {"--S", "1,5E-1", "--u", ".00002", "--maxgen", "99.9", "--fields"},
   };
-  for (const auto& arguments : starts) {
+  for (auto arguments : starts) {
+    // A build without Qt draws no pictures: the rest is compared all the same.
+    if (!RECMOD_TEST_PICTURES && arguments.size() >= 2 &&
+        arguments[arguments.size() - 2] == "--plot") {
+      arguments.resize(arguments.size() - 2);
+    }
     const Left reference = RunUnder("C", locales, arguments);
     ASSERT_EQ(reference.status, 0) << arguments[0] << ": " << reference.err;
     for (const char* locale : kCommaLocales) {
