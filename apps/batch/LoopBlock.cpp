@@ -40,8 +40,11 @@ void RaiseFailure(const RunFailure& failure) {
   throw std::runtime_error(failure.text + " (" + where + ")");
 }
 
-BlockSizer::BlockSizer(int threads)
-    : least_(std::max(threads, 1)), most_(least_ * kMostRunsPerThread), size_(least_) {}
+BlockSizer::BlockSizer(int threads, int batchSize)
+    : batch_(std::max(batchSize, 1)),
+      least_(std::max(threads, 1) * batch_),
+      most_(std::max(threads, 1) * kMostRunsPerThread),
+      size_(least_) {}
 
 void BlockSizer::Finished(std::int64_t runs, double seconds) {
   if (runs <= 0 || !(seconds > 0.0)) return;
@@ -49,7 +52,8 @@ void BlockSizer::Finished(std::int64_t runs, double seconds) {
   // At most four times larger at a step, so that one odd block does not
   // make the next one huge.
   const double bounded = std::min(wanted, 4.0 * static_cast<double>(size_));
-  size_ = std::clamp(static_cast<std::int64_t>(bounded), least_, most_);
+  const std::int64_t size = std::clamp(static_cast<std::int64_t>(bounded), least_, most_);
+  size_ = std::max(least_, size / batch_ * batch_);
 }
 
 BlockResults RunBlockOfLoop(const Engine& prepared, const LoopBody& body, RunBlock block,
@@ -58,21 +62,22 @@ BlockResults RunBlockOfLoop(const Engine& prepared, const LoopBody& body, RunBlo
   results.first = block.first;
   results.values.reserve(static_cast<std::size_t>(block.count));
   try {
-    if (threads <= 1) {
-      for (std::int64_t i = 0; i < block.count; ++i) {
-        // A fresh copy for every run, as on the threads: no run sees what
-        // the one before it left.
-        Engine engine = prepared;
-        results.values.push_back(body.run(block.first + i, engine));
-      }
-    } else {
-      LoopBody part;
-      part.reach = [](std::int64_t) {};
-      part.run = [&](std::int64_t i, Engine& engine) { return body.run(block.first + i, engine); };
-      part.consume = [&](std::int64_t, double value) { results.values.push_back(value); };
-      Engine master = prepared;
-      ParallelLoopExecutor(threads).Execute(block.count, master, part);
+    // The block's runs as a loop of their own, on fresh copies of the
+    // prepared engine as on the threads of one process, side by side in
+    // batches when the body can.
+    LoopBody part;
+    part.reach = [](std::int64_t) {};
+    part.run = [&](std::int64_t i, Engine& engine) { return body.run(block.first + i, engine); };
+    part.consume = [&](std::int64_t, double value) { results.values.push_back(value); };
+    if (body.runBatch) {
+      part.runBatch = [&](std::int64_t first, int count, std::span<Engine> lanes,
+                          std::span<double> values) {
+        return body.runBatch(block.first + first, count, lanes, values);
+      };
+      part.batchSize = body.batchSize;
     }
+    Engine master = prepared;
+    ParallelLoopExecutor(threads).Execute(block.count, master, part);
   } catch (...) {
     results.failure = FailureOf(std::current_exception(), rank);
   }

@@ -44,11 +44,11 @@ struct BlockResults {
 
 // How many runs a rank asks for at a time: blocks of about a tenth of a
 // second, so that messages stay few when runs are quick and the end of a loop
-// is shared out evenly when they are slow; at least one run per thread, at
-// most 256.
+// is shared out evenly when they are slow; at least one batch of runs side by
+// side per thread, at most 256 runs per thread, always whole batches.
 class BlockSizer {
  public:
-  explicit BlockSizer(int threads);
+  explicit BlockSizer(int threads, int batchSize = 1);
   std::int64_t size() const { return size_; }
   // A block of `runs` runs took `seconds`.
   void Finished(std::int64_t runs, double seconds);
@@ -57,12 +57,14 @@ class BlockSizer {
   static constexpr std::int64_t kMostRunsPerThread = 256;
 
  private:
+  std::int64_t batch_;
   std::int64_t least_;
   std::int64_t most_;
   std::int64_t size_;
 };
 
-// Runs the positions of `block` with body.run on `threads` threads, every run
+// Runs the positions of `block` on `threads` threads (side by side in batches
+// when the body has runBatch, else with body.run), every run
 // on a fresh copy of `prepared`, and stops at the first failure in loop order
 // as a loop does. `rank` names this process in a failure.
 BlockResults RunBlockOfLoop(const Engine& prepared, const LoopBody& body, RunBlock block,

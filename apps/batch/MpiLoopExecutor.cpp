@@ -162,7 +162,7 @@ void MpiLoopExecutor::ExecuteOnRankZero(std::int64_t runCount, const Engine& pre
   std::thread own;
   if (threads_ > 0) {
     own = std::thread([&] {
-      BlockSizer sizer(threads_);
+      BlockSizer sizer(threads_, body.batchSize);
       while (const auto block = scheduler.TakeWaiting(sizer.size())) {
         const auto start = std::chrono::steady_clock::now();
         scheduler.Post(RunBlockOfLoop(prepared, body, *block, threads_, rank_));
@@ -280,7 +280,7 @@ void MpiLoopExecutor::ServeRequests(RunBlockScheduler* scheduler) {
 }
 
 void MpiLoopExecutor::ExecuteOnWorker(const Engine& prepared, const LoopBody& body) {
-  BlockSizer sizer(threads_);
+  BlockSizer sizer(threads_, body.batchSize);
   int open = 0;  // requests not yet answered
   bool noMoreWork = false;
   bool failed = false;

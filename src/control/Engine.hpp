@@ -17,8 +17,8 @@
 
 namespace recmod {
 
-// (A member added here must also be copied by the parallel executor's
-// PrepareRunEngine.)
+// (A member added here must also be copied by ResetForRun in
+// control/LoopExecutor.cpp.)
 // Everything one run reads and writes besides its inputs: parameters,
 // tables, population, random draw and recorder. A start owns one; parallel
 // loops give every run a copy of its own.

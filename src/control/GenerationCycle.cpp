@@ -16,9 +16,6 @@ double SinusoidalS(double amplitude, double r) {
   return amplitude * std::sin((r / 2.0 - std::floor(r / 2.0)) * 6.28318530717958);
 }
 
-namespace {
-
-// Inverts S at every multiple of the period, or replaces it by the sinusoid.
 void VaryS(Engine& engine, const RunInputs& inputs) {
   ModelParameters& params = engine.params;
   if (params.InversionPeriod == 0) {
@@ -33,8 +30,6 @@ void VaryS(Engine& engine, const RunInputs& inputs) {
     DeriveSelectionTerms(engine.tables.AllelesNumber, params);
   }
 }
-
-}  // namespace
 
 void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                        RunOutputs& outputs) {
@@ -55,12 +50,16 @@ void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& m
                    engine.population, mode.SingleRun, outputs.plot, outputs.reports);
 }
 
-void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode,
-                    RunOutputs& outputs) {
+void StartRun(Engine& engine, const RunInputs& inputs, const RunMode& mode, MessageSink& messages) {
   engine.draw.InfinitePopulation = mode.InfinitePopulation;
   engine.draw.ExactSampling = inputs.switches.ExactSampling;
-  BuildInitialState(engine, inputs, outputs.messages);
+  BuildInitialState(engine, inputs, messages);
   BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
+}
+
+void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode,
+                    RunOutputs& outputs) {
+  StartRun(engine, inputs, mode, outputs.messages);
   const std::int16_t lastGeneration = engine.params.MaxGen;
   if (outputs.afterGeneration) {
     engine.Generation = 0;

@@ -13,6 +13,15 @@ namespace recmod {
 void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                     RunOutputs& outputs);
 
+// What a run does before its first generation: the draw takes the run mode,
+// the start state is built, and the mutation coefficients and N are set.
+void StartRun(Engine& engine, const RunInputs& inputs, const RunMode& mode, MessageSink& messages);
+
+// With InversionOfS ticked, the first step of generation engine.Generation:
+// S is inverted at every multiple of the inversion period, or replaced by the
+// sinusoid, and the selection terms derived again.
+void VaryS(Engine& engine, const RunInputs& inputs);
+
 // The steps of generation engine.Generation, from the variation of S to
 // RecordGeneration; RunGenerations calls it once per generation.
 void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& mode,

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <span>
+#include <vector>
 
 #include "control/Engine.hpp"
 
@@ -19,7 +22,44 @@ struct LoopBody {
   // The run's result: result lines, statistics, progress. Called in loop
   // order, one call at a time.
   std::function<void(std::int64_t position, double result)> consume;
+  // Optional: the runs of positions first .. first + count - 1 side by side
+  // (count <= batchSize), on `lanes`: batchSize engines, each a copy of the
+  // engine as the loop began. Writes their results to results[0 .. count - 1]
+  // and returns true, or returns false when the runs must go one at a time
+  // through run instead (one of them meets a run-time error, for one). May
+  // throw StartStopped. Executors hand out positions in batches of batchSize.
+  std::function<bool(std::int64_t first, int count, std::span<Engine> lanes,
+                     std::span<double> results)>
+      runBatch;
+  int batchSize = 1;
 };
+
+// Everything of `prepared` but the frequency table, which every run rebuilds
+// before reading it: copying it (most of the engine's size) for every run of a
+// short loop costs more than the run's own start.
+void ResetForRun(Engine& engine, const Engine& prepared);
+
+// The engines one worker of a loop runs on.
+struct LoopWorker {
+  Engine single;
+  std::vector<Engine> lanes;
+};
+
+// What came of a batch of positions first .. first + count - 1: the results of
+// its runs up to the first that failed, and that failure.
+struct BatchOfRuns {
+  std::int64_t first = 0;
+  int count = 0;
+  std::vector<double> results;
+  int failedAt = -1;  // index of the failed run, -1 when none failed
+  std::exception_ptr failure;
+};
+
+// Carries out a batch on `worker`: side by side through body.runBatch when the
+// body has it, else (or when it declines) one run at a time through body.run,
+// each from a reset copy of `prepared`, up to the first that throws.
+void RunBatchOfLoop(const LoopBody& body, const Engine& prepared, LoopWorker& worker,
+                    BatchOfRuns& batch);
 
 // Carries out the runs of a loop. However the runs are spread, the outward
 // effect is that of a loop in sequence: reach(p) and consume(p) follow each
@@ -42,7 +82,9 @@ class LoopExecutor {
   virtual void Execute(std::int64_t runCount, Engine& master, const LoopBody& body) = 0;
 };
 
-// The runs one after another on the calling thread: reach, run, consume.
+// The runs one after another on the calling thread: reach, run, consume. With
+// runBatch, a batch is run side by side first, then each of its positions
+// reached and consumed in turn.
 class SequentialLoopExecutor final : public LoopExecutor {
  public:
   bool RunsOnCallingThread() const override { return true; }

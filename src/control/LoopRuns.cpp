@@ -30,12 +30,17 @@ std::vector<float> Log10NLoopValues(float first, float last) {
   return values;
 }
 
-double RunSKPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
-                     RunOutputs& outputs, double S, double K) {
+void SetUpSKPosition(Engine& engine, const RunInputs& inputs, MessageSink& messages, double S,
+                     double K) {
   engine.params.S = S;
   engine.params.K = K;
-  BuildInitialState(engine, inputs, outputs.messages);
+  BuildInitialState(engine, inputs, messages);
   DeriveSelectionTerms(engine.tables.AllelesNumber, engine.params);
+}
+
+double RunSKPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
+                     RunOutputs& outputs, double S, double K) {
+  SetUpSKPosition(engine, inputs, outputs.messages, S, K);
   RunGenerations(engine, inputs, mode, outputs);
   return engine.recorder.SexFrequency;
 }

@@ -30,6 +30,10 @@ std::vector<float> Log10NLoopValues(float first, float last);
 double RunSKPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                      RunOutputs& outputs, double S, double K);
 
+// The part of RunSKPosition before RunGenerations.
+void SetUpSKPosition(Engine& engine, const RunInputs& inputs, MessageSink& messages, double S,
+                     double K);
+
 // The generator of a run of the loop over Log10(N): from the seed of the start
 // and the run's position in it when there is a seed, otherwise from the time of
 // day (every reseed gives a stream of its own).

@@ -9,6 +9,7 @@
 #include "control/RunStatistics.hpp"
 #include "control/SweepRange.hpp"
 #include "driver/ReadParameters.hpp"
+#include "lanes/SideBySide.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/NumberText.hpp"
@@ -84,6 +85,9 @@ class LoopRunOutputs {
       : sim_(sim), inSequence_(executor.RunsOnCallingThread()) {}
 
   // Calls `run` with the outputs of one run.
+  // The surface a watched loop draws every run onto, else null.
+  PlotSurface* Watched() const { return inSequence_ && sim_.PlotWatched() ? sim_.plot : nullptr; }
+
   template <typename Run>
   double With(Run&& run) const {
     if (inSequence_) {
@@ -149,6 +153,12 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     // A finished run's lines go to disk: a kill loses no run.
     sim.reports.FlushFinishedRun();
   };
+  RunSideBySide(
+      body,
+      [&](std::int64_t position, Engine& runEngine, MessageSink& messages) {
+        SetUpSKPosition(runEngine, sim.inputs, messages, sOf(position), kOf(position));
+      },
+      engine, sim.inputs, sim.runMode, &sim.stopRequested, runOutputs.Watched(), &engine);
   executor.Execute(total, engine, body);
 }
 
@@ -213,11 +223,15 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     ShowOutputField(sim, kIterationField,
                     NumberTextInteger(static_cast<std::int16_t>(position % perBlock + 1)));
   };
-  body.run = [&](std::int64_t position, Engine& runEngine) {
+  // A run's N, the S it starts with and its generator.
+  auto placeRun = [&](std::int64_t position, Engine& runEngine) {
     runEngine.params.CurrentLog10N = sizes[static_cast<std::size_t>(position / perBlock)];
     StartSOfRun(handOver, offset + position, runEngine);
     runEngine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(position);
     SeedLoopRun(runEngine.draw, sim.seed, static_cast<std::uint64_t>(offset + position));
+  };
+  body.run = [&](std::int64_t position, Engine& runEngine) {
+    placeRun(position, runEngine);
     auto name = [&] {
       return "Log10(N) = " + Bare(NumberTextSingle(runEngine.params.CurrentLog10N)) +
              ", iteration " + std::to_string(position % perBlock + 1);
@@ -237,6 +251,13 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     if (position % perBlock == perBlock - 1) closeBlock();
     sim.reports.FlushFinishedRun();
   };
+  RunSideBySide(
+      body,
+      [&](std::int64_t position, Engine& runEngine, MessageSink& messages) {
+        placeRun(position, runEngine);
+        BuildInitialState(runEngine, sim.inputs, messages);
+      },
+      engine, sim.inputs, sim.runMode, &sim.stopRequested, runOutputs.Watched(), &engine);
   executor.Execute(total, engine, body);
   engine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(total);
   StartSOfRun(handOver, offset + total, engine);

@@ -5,6 +5,7 @@
 #include <oneapi/tbb/parallel_pipeline.h>
 #include <oneapi/tbb/task_arena.h>
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 
@@ -12,27 +13,9 @@ namespace recmod {
 
 namespace {
 
-// Runs in flight per thread: enough to keep every thread busy while the
-// ordered output waits for a slow run, few enough to keep memory flat.
-constexpr int kRunsInFlightPerThread = 3;
-
-struct RunToken {
-  std::int64_t position = 0;
-  double result = 0.0;
-  std::exception_ptr failure;  // what the run threw, raised in loop order
-};
-
-// Everything of the prepared engine but the frequency table.
-void PrepareRunEngine(Engine& engine, const Engine& prepared) {
-  engine.params = prepared.params;
-  engine.tables = prepared.tables;
-  engine.mutation = prepared.mutation;
-  engine.draw = prepared.draw;
-  engine.recorder = prepared.recorder;
-  engine.Generation = prepared.Generation;
-  engine.InitialStateRejected = prepared.InitialStateRejected;
-  engine.population.AlleleFreqTable = prepared.population.AlleleFreqTable;
-}
+// Batches in flight per thread: enough to keep every thread busy while the
+// ordered output waits for a slow batch, few enough to keep memory flat.
+constexpr int kBatchesInFlightPerThread = 3;
 
 }  // namespace
 
@@ -42,44 +25,42 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
   // Runs copy the engine as it stood before the loop; reach and consume may
   // change the master meanwhile.
   const Engine prepared = master;
-  oneapi::tbb::enumerable_thread_specific<Engine> engines(prepared);
+  oneapi::tbb::enumerable_thread_specific<LoopWorker> workers([&] {
+    return LoopWorker{prepared, {}};
+  });
+  const std::int64_t batchSize = body.batchSize < 1 ? 1 : body.batchSize;
   std::int64_t next = 0;
   std::atomic<bool> abandoned{false};
   std::exception_ptr failure;
 
-  auto handOut = [&](oneapi::tbb::flow_control& control) -> std::int64_t {
+  auto handOut = [&](oneapi::tbb::flow_control& control) -> BatchOfRuns {
+    BatchOfRuns batch;
     if (next >= runCount || abandoned.load(std::memory_order_relaxed)) {
       control.stop();
-      return 0;
+      return batch;
     }
-    return next++;
+    batch.first = next;
+    batch.count = static_cast<int>(std::min(batchSize, runCount - next));
+    next += batch.count;
+    return batch;
   };
-  auto runOne = [&](std::int64_t position) -> RunToken {
-    RunToken token;
-    token.position = position;
-    if (abandoned.load(std::memory_order_relaxed)) return token;
-    try {
-      // Every run starts from the prepared engine. The frequency table is
-      // left as the thread's previous run left it: a run rebuilds it before
-      // reading it, and copying it (most of the engine's size) for every run
-      // of a short loop costs more than the run's own start.
-      Engine& engine = engines.local();
-      PrepareRunEngine(engine, prepared);
-      token.result = body.run(position, engine);
-    } catch (...) {
-      token.failure = std::current_exception();
+  auto runBatch = [&](BatchOfRuns batch) -> BatchOfRuns {
+    if (!abandoned.load(std::memory_order_relaxed)) {
+      RunBatchOfLoop(body, prepared, workers.local(), batch);
     }
-    return token;
+    return batch;
   };
-  auto deliver = [&](const RunToken& token) {
-    if (abandoned.load(std::memory_order_relaxed)) return;
-    try {
-      body.reach(token.position);
-      if (token.failure) std::rethrow_exception(token.failure);
-      body.consume(token.position, token.result);
-    } catch (...) {
-      failure = std::current_exception();
-      abandoned.store(true, std::memory_order_relaxed);
+  auto deliver = [&](const BatchOfRuns& batch) {
+    for (int i = 0; i < batch.count && !abandoned.load(std::memory_order_relaxed); ++i) {
+      try {
+        const std::int64_t position = batch.first + i;
+        body.reach(position);
+        if (i == batch.failedAt) std::rethrow_exception(batch.failure);
+        body.consume(position, batch.results[static_cast<std::size_t>(i)]);
+      } catch (...) {
+        failure = std::current_exception();
+        abandoned.store(true, std::memory_order_relaxed);
+      }
     }
   };
 
@@ -89,12 +70,12 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
                                             static_cast<std::size_t>(threads_));
   oneapi::tbb::task_arena arena(threads_);
   arena.execute([&] {
-    oneapi::tbb::parallel_pipeline(static_cast<std::size_t>(threads_) * kRunsInFlightPerThread,
-                                   oneapi::tbb::make_filter<void, std::int64_t>(
+    oneapi::tbb::parallel_pipeline(static_cast<std::size_t>(threads_) * kBatchesInFlightPerThread,
+                                   oneapi::tbb::make_filter<void, BatchOfRuns>(
                                        oneapi::tbb::filter_mode::serial_in_order, handOut) &
-                                       oneapi::tbb::make_filter<std::int64_t, RunToken>(
-                                           oneapi::tbb::filter_mode::parallel, runOne) &
-                                       oneapi::tbb::make_filter<RunToken, void>(
+                                       oneapi::tbb::make_filter<BatchOfRuns, BatchOfRuns>(
+                                           oneapi::tbb::filter_mode::parallel, runBatch) &
+                                       oneapi::tbb::make_filter<BatchOfRuns, void>(
                                            oneapi::tbb::filter_mode::serial_in_order, deliver));
   });
   if (failure) std::rethrow_exception(failure);

@@ -64,6 +64,8 @@ struct Simulator {
 
   // The picture box; a surface that draws nothing until a front end sets one.
   PlotSurface* plot;
+  // Whether a front end has set a surface of its own.
+  bool PlotWatched() const { return plot != &nullPlot_; }
   // Messages, field refreshes and progress; silent until a front end sets one.
   FrontEnd* frontEnd;
 

@@ -1,0 +1,454 @@
+// The lane engine: the generation cycle of RunGenerations for a batch of runs
+// at once, one run per vector lane, compiled once for every SIMD path (this
+// file is included again for each by Highway's foreach_target).
+//
+// Every run does exactly the operations of the scalar engine, in the same
+// order, so that its numbers are the same to the last bit. Where the scalar
+// engine branches on a value, the lanes compute both sides and select per
+// lane, with the comparison written as the scalar code writes it (so that
+// -0.0 and NaN take the same side). Nothing is fused or reordered: the build
+// forbids contraction, and the sums run over haplotypes and demes in the
+// scalar order. Whatever would raise a run-time error in any run ends the
+// batch, which the caller then runs one run at a time.
+
+// The paths: AVX-512 (Highway's AVX3), AVX2, and one lane on any x86-64.
+#define HWY_DISABLED_TARGETS (HWY_SSSE3 | HWY_SSE4 | HWY_AVX3_DL)
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "lanes/LaneKernel.cpp"
+#include <hwy/aligned_allocator.h>
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+#include <array>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+
+#include "control/GenerationCycle.hpp"
+#include "lanes/LaneBatch.hpp"
+#include "lanes/LaneUniforms.hpp"
+#include "model/RuntimeError.hpp"
+
+HWY_BEFORE_NAMESPACE();
+namespace recmod {
+namespace HWY_NAMESPACE {
+namespace {
+
+namespace hn = hwy::HWY_NAMESPACE;
+using D = hn::ScalableTag<double>;
+using V = hn::Vec<D>;
+using M = hn::Mask<D>;
+
+constexpr std::size_t kMaxLanes = 8;
+
+// An index of the tables below, which count from 1 as the scalar tables do.
+constexpr std::size_t Ix(int index) {
+  return static_cast<std::size_t>(index);
+}
+constexpr int kSlots = PopulationState::kMaxSlot + 1;
+constexpr int kHaplotypes = PopulationState::kMaxHaplotype + 1;
+
+class LaneCycle {
+ public:
+  LaneCycle(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode)
+      : lanes_(lanes),
+        inputs_(inputs),
+        first_(lanes.front()),
+        tables_(first_.tables),
+        width_(hn::Lanes(d_)),
+        demes_(first_.params.Demes),
+        count_(tables_.HaplotypeCount),
+        finite_(!mode.InfinitePopulation && !inputs.switches.ExactSampling) {
+    freq_ = hwy::AllocateAligned<double>(Index(0, demes_ + 1, 0));
+    for (int deme = 1; deme <= demes_; ++deme) {
+      for (int slot = 0; slot < kSlots; ++slot) {
+        for (int h = 1; h <= count_; ++h) {
+          for (std::size_t l = 0; l < width_; ++l) {
+            freq_[Index(slot, deme, h) + l] = lanes_[l].population.Freq(slot, deme, h);
+          }
+        }
+      }
+    }
+    std::array<UniformGenerator, kMaxLanes> generators{};
+    for (std::size_t l = 0; l < width_; ++l) {
+      generators[l] = lanes_[l].draw.generator;
+      populationSize_[l] = lanes_[l].draw.PopulationSize;
+    }
+    uniforms_.Reset(width_, generators.data());
+    LoadSelection();
+    for (int k = 1; k <= MutationCoefficients::kMax; ++k) {
+      for (std::size_t l = 0; l < width_; ++l) mutation_[Ix(k)][l] = lanes_[l].mutation.At(k);
+    }
+  }
+
+  bool failed() const { return failed_; }
+
+  // One generation, as AdvanceGeneration up to its check of the
+  // floating-point flags.
+  void Advance(std::int16_t generation) {
+    const RunSwitches& switches = inputs_.switches;
+    if (switches.InversionOfS) VarySOfEveryRun(generation);
+    if (failed_) return;
+    if (switches.RecombForR) Recombine();
+    if (switches.GeneticDrift) ApplyGeneticDrift();
+    ApplySelection();
+    ApplyMutation();
+    DiffuseBetweenDemes();
+    if (std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW) != 0) failed_ = true;
+  }
+
+  // The R+ and R- entries of the recorded table of deme 1 (the means over
+  // demes when there are several), in the order RecordGeneration adds them.
+  void Record(LaneHistory& history, std::int16_t generation) const {
+    const int slot = demes_ <= 1 ? 0 : 3;
+    for (std::size_t l = 0; l < static_cast<std::size_t>(history.runs); ++l) {
+      double* row = history.Of(static_cast<int>(l), generation);
+      for (int c = 0; c <= 1; ++c) {
+        for (int h = 1; h <= count_; ++h) *row++ = freq_[Index(slot + c, 1, h) + l];
+      }
+    }
+  }
+
+  // RecordGeneration's SexFrequency: the recorded R+ entries added from 0.
+  void SetResults() {
+    const int slot = demes_ <= 1 ? 0 : 3;
+    for (std::size_t l = 0; l < width_; ++l) {
+      double sum = 0.0;
+      for (int h = 1; h <= count_; ++h) sum = sum + freq_[Index(slot, 1, h) + l];
+      lanes_[l].recorder.SexFrequency = sum;
+    }
+  }
+
+ private:
+  std::size_t Index(int slot, int deme, int h) const {
+    return ((static_cast<std::size_t>(deme) * kSlots + static_cast<std::size_t>(slot)) *
+                kHaplotypes +
+            static_cast<std::size_t>(h)) *
+           width_;
+  }
+  V Load(int slot, int deme, int h) const {
+    return hn::Load(d_, freq_.get() + Index(slot, deme, h));
+  }
+  void Store(V value, int slot, int deme, int h) {
+    hn::Store(value, d_, freq_.get() + Index(slot, deme, h));
+  }
+  V Constant(double value) const { return hn::Set(d_, value); }
+  V LoadLanes(const double* values) const { return hn::LoadU(d_, values); }
+  void FailWhere(M where) {
+    if (!hn::AllFalse(d_, where)) failed_ = true;
+  }
+
+  // The selection coefficient of every haplotype, per run.
+  void LoadSelection() {
+    alignas(64) std::array<double, kMaxLanes> s{}, doubleMutant{}, tripleMutant{};
+    for (std::size_t l = 0; l < width_; ++l) {
+      s[l] = lanes_[l].params.S;
+      doubleMutant[l] = lanes_[l].params.DoubleMutantSelection;
+      tripleMutant[l] = lanes_[l].params.TripleMutantSelection;
+    }
+    for (int h = 2; h <= count_; ++h) {
+      const double* source = s.data();
+      if (tables_.AllelesNumber == 2) {
+        if (h == 4) source = doubleMutant.data();
+      } else if (h > 7) {
+        source = tripleMutant.data();
+      } else if (h > 4) {
+        source = doubleMutant.data();
+      }
+      for (std::size_t l = 0; l < width_; ++l) selection_[Ix(h)][l] = source[l];
+    }
+  }
+
+  void VarySOfEveryRun(std::int16_t generation) {
+    try {
+      for (std::size_t l = 0; l < width_; ++l) {
+        lanes_[l].Generation = generation;
+        VaryS(lanes_[l], inputs_);
+      }
+    } catch (const RuntimeError&) {
+      failed_ = true;
+      return;
+    }
+    LoadSelection();
+  }
+
+  // DrawFrequency for every run. `drawing` holds the runs that draw (all when
+  // null); the others take no uniform numbers, and their result is unused.
+  // With `reuse` every run draws with the pair of uniforms of its previous
+  // draw.
+  V Draw(V x, const bool* drawing = nullptr, bool reuse = false) {
+    if (!finite_) return x;
+    if (!reuse) {
+      for (std::size_t l = 0; l < width_; ++l) {
+        if (drawing == nullptr || drawing[l]) uniforms_.Pair(l, uniform1_[l], uniform2_[l]);
+      }
+    }
+    const V u1 = LoadLanes(uniform1_.data());
+    const V u2 = LoadLanes(uniform2_.data());
+    const V N = LoadLanes(populationSize_.data());
+    const V zero = hn::Zero(d_);
+    const V one = Constant(1.0);
+    const M negative = hn::Lt(x, zero);
+    const V y = hn::IfThenElse(negative, hn::Neg(x), x);
+    const V m = hn::Mul(y, N);
+    const M whole = hn::Gt(y, one);  // y > 1: the count is m itself
+    // Above one the root is not taken (its argument would be negative).
+    const V root = hn::Sqrt(hn::IfThenElse(whole, zero, hn::Mul(hn::Mul(y, N), hn::Sub(one, y))));
+    const M aboveOne = hn::Gt(m, one);
+    const V moved = hn::IfThenElse(hn::Lt(u1, Constant(0.5)), hn::Sub(m, root), hn::Add(m, root));
+    const V floor = hn::Floor(moved);
+    const V fraction = hn::Sub(moved, floor);
+    V count = hn::IfThenElse(aboveOne, floor, zero);
+    const V rest = hn::IfThenElse(aboveOne, fraction, m);
+    count = hn::IfThenElse(hn::Lt(u2, rest), hn::Add(count, one), count);
+    count = hn::IfThenElse(whole, m, count);
+    const V r = hn::Div(count, N);
+    return hn::IfThenElse(negative, hn::Neg(r), r);
+  }
+
+  // NormaliseDeme: negative entries to 0, then division by the total, which
+  // leaves a total of exactly 1 as it is (x / 1 is x).
+  void Normalise(int deme, int firstSlot) {
+    const V zero = hn::Zero(d_);
+    V total = zero;
+    for (int k = firstSlot; k <= firstSlot + 1; ++k) {
+      for (int h = 1; h <= count_; ++h) {
+        V f = Load(k, deme, h);
+        f = hn::IfThenElse(hn::Lt(f, zero), zero, f);
+        Store(f, k, deme, h);
+        total = hn::Add(total, f);
+      }
+    }
+    const M empty = hn::Not(hn::Gt(total, zero));
+    FailWhere(empty);
+    const V divisor = hn::IfThenElse(empty, Constant(1.0), total);
+    for (int k = firstSlot; k <= firstSlot + 1; ++k) {
+      for (int h = 1; h <= count_; ++h) Store(hn::Div(Load(k, deme, h), divisor), k, deme, h);
+    }
+  }
+
+  // AlleleSum: the carriers of `allele` in their listed order.
+  V AlleleSum(int slot, int deme, int allele) const {
+    V sum = hn::Add(Load(slot, deme, tables_.Carrier(allele, 1)),
+                    Load(slot, deme, tables_.Carrier(allele, 2)));
+    if (tables_.AllelesNumber == 3) {
+      sum = hn::Add(sum, Load(slot, deme, tables_.Carrier(allele, 3)));
+      sum = hn::Add(sum, Load(slot, deme, tables_.Carrier(allele, 4)));
+    }
+    return sum;
+  }
+
+  void Recombine() {
+    const float z = first_.params.z;
+    for (int deme = 1; deme <= demes_; ++deme) {
+      if (z == 0.0F) {
+        RecombineWithinSex(deme);
+      } else if (z > 0.0F) {
+        RecombineInPool(deme, z);
+      }
+      Normalise(deme, 0);
+    }
+  }
+
+  void RecombineWithinSex(int deme) {
+    std::array<V, HaplotypeTables::kMaxAllele + 1> allele;
+    for (int r = 1; r <= tables_.AlleleCount; ++r) allele[Ix(r)] = AlleleSum(0, deme, r);
+    V s0 = hn::Zero(d_);
+    for (int h = 1; h <= count_; ++h) s0 = hn::Add(s0, Load(0, deme, h));
+    // A run whose R+ class is empty in this deme skips the step.
+    const M active = hn::Gt(s0, hn::Zero(d_));
+    alignas(64) std::array<bool, kMaxLanes> drawing{};
+    const bool all = hn::AllTrue(d_, active);
+    if (!all) {
+      alignas(64) std::array<double, kMaxLanes> flags{};
+      hn::StoreU(hn::VecFromMask(d_, active), d_, flags.data());
+      for (std::size_t l = 0; l < width_; ++l) drawing[l] = flags[l] != 0.0;
+    }
+    const V total = hn::IfThenElse(active, s0, Constant(1.0));
+    const V two = Constant(2.0);
+    for (int h = 1; h <= count_; ++h) {
+      V e = hn::Mul(allele[Ix(tables_.AlleleAt(h, 2))], allele[Ix(tables_.AlleleAt(h, 1))]);
+      if (tables_.AllelesNumber == 3) {
+        e = hn::Div(hn::Mul(e, allele[Ix(tables_.AlleleAt(h, 3))]), total);
+      }
+      const V f = Load(0, deme, h);
+      const V x = hn::Sub(hn::Div(hn::Div(e, total), two), hn::Div(f, two));
+      const V drawn = hn::Add(Draw(x, all ? nullptr : drawing.data()), f);
+      Store(hn::IfThenElse(active, drawn, f), 0, deme, h);
+    }
+  }
+
+  void RecombineInPool(int deme, float z) {
+    const V share = Constant(static_cast<double>(z));
+    V s0 = hn::Zero(d_);
+    V s2 = hn::Zero(d_);
+    for (int h = 1; h <= count_; ++h) {
+      s0 = hn::Add(s0, Load(0, deme, h));
+      const V recombining = hn::Mul(share, Load(1, deme, h));
+      Store(recombining, 2, deme, h);
+      s2 = hn::Add(s2, recombining);
+    }
+    const V pool = hn::Add(s2, s0);
+    std::array<V, HaplotypeTables::kMaxAllele + 1> allele;
+    for (int r = 1; r <= tables_.AlleleCount; ++r) {
+      allele[Ix(r)] = hn::Add(AlleleSum(2, deme, r), AlleleSum(0, deme, r));
+    }
+    const M empty = hn::Eq(pool, hn::Zero(d_));
+    FailWhere(empty);
+    const V total = hn::IfThenElse(empty, Constant(1.0), pool);
+    // The square is the C library's pow, as in the scalar engine.
+    alignas(64) std::array<double, kMaxLanes> totals{}, squares{};
+    hn::Store(total, d_, totals.data());
+    for (std::size_t l = 0; l < width_; ++l) squares[l] = std::pow(totals[l], 2);
+    const V square = hn::Load(d_, squares.data());
+    const V two = Constant(2.0);
+    for (int h = 1; h <= count_; ++h) {
+      V e = hn::Mul(allele[Ix(tables_.AlleleAt(h, 2))], allele[Ix(tables_.AlleleAt(h, 1))]);
+      e = hn::Div(e, square);
+      if (tables_.AllelesNumber == 3) {
+        e = hn::Div(hn::Mul(e, allele[Ix(tables_.AlleleAt(h, 3))]), total);
+      }
+      const V sex = Load(0, deme, h);
+      const V xSex = hn::Sub(hn::Div(hn::Mul(e, s0), two), hn::Div(sex, two));
+      Store(hn::Add(Draw(xSex), sex), 0, deme, h);
+      const V xAsex = hn::Sub(hn::Div(hn::Mul(e, s2), two), hn::Div(Load(2, deme, h), two));
+      const V asex = Load(1, deme, h);
+      Store(hn::Add(Draw(xAsex), asex), 1, deme, h);
+    }
+  }
+
+  void ApplyGeneticDrift() {
+    for (int deme = 1; deme <= demes_; ++deme) {
+      for (int c = 0; c <= 1; ++c) {
+        for (int h = 1; h <= count_; ++h) Store(Draw(Load(c, deme, h)), c, deme, h);
+      }
+      Normalise(deme, 0);
+    }
+  }
+
+  void ApplySelection() {
+    for (int deme = 1; deme <= demes_; ++deme) {
+      for (int c = 0; c <= 1; ++c) {
+        for (int h = 2; h <= count_; ++h) {
+          const V f = Load(c, deme, h);
+          const V x = hn::Mul(f, LoadLanes(selection_[Ix(h)].data()));
+          Store(hn::Add(Draw(x), f), c, deme, h);
+        }
+      }
+      Normalise(deme, 0);
+    }
+  }
+
+  void ApplyMutation() {
+    const int rows = tables_.TransitionCount;
+    const bool shareUniforms = !inputs_.switches.TotalStochasticity;
+    std::array<std::array<V, 2>, HaplotypeTables::kMaxTransition + 1> amount;
+    const V zero = hn::Zero(d_);
+    const V one = Constant(1.0);
+    for (int deme = 1; deme <= demes_; ++deme) {
+      for (int k = 1; k <= rows; ++k) {
+        const int source = tables_.TransitionSource(k);
+        const V coefficient = LoadLanes(mutation_[Ix(tables_.TransitionCoefficient(k))].data());
+        for (int c = 0; c <= 1; ++c) {
+          const V x = hn::Mul(Load(c, deme, source), coefficient);
+          amount[Ix(k)][Ix(c)] = Draw(x, nullptr, shareUniforms && c == 1);
+        }
+      }
+      for (int k = 1; k <= rows; ++k) {
+        const int source = tables_.TransitionSource(k);
+        const int target = tables_.TransitionTarget(k);
+        for (int c = 0; c <= 1; ++c) {
+          V to = hn::Add(Load(c, deme, target), amount[Ix(k)][Ix(c)]);
+          Store(hn::IfThenElse(hn::Gt(to, one), one, to), c, deme, target);
+          V from = hn::Sub(Load(c, deme, source), amount[Ix(k)][Ix(c)]);
+          Store(hn::IfThenElse(hn::Lt(from, zero), zero, from), c, deme, source);
+        }
+      }
+      Normalise(deme, 0);
+    }
+  }
+
+  void DiffuseBetweenDemes() {
+    if (demes_ == 1) return;
+    const V demes = Constant(static_cast<double>(demes_));
+    const V diffusion = Constant(static_cast<double>(first_.params.Diffusion));
+    for (int c = 0; c <= 1; ++c) {
+      for (int h = 1; h <= count_; ++h) {
+        V sum = hn::Zero(d_);
+        for (int deme = 1; deme <= demes_; ++deme) sum = hn::Add(sum, Load(c, deme, h));
+        Store(hn::Div(sum, demes), c + 3, 1, h);
+        const V x = hn::Div(hn::Mul(diffusion, sum), demes);
+        for (int deme = 1; deme <= demes_; ++deme) {
+          Store(hn::Add(Load(c, deme, h), Draw(x)), c, deme, h);
+        }
+      }
+    }
+    for (int deme = 1; deme <= demes_; ++deme) Normalise(deme, 0);
+    Normalise(1, 3);
+  }
+
+  const D d_{};
+  std::span<Engine> lanes_;
+  const RunInputs& inputs_;
+  const Engine& first_;
+  const HaplotypeTables& tables_;
+  const std::size_t width_;
+  const int demes_;
+  const int count_;
+  const bool finite_;
+  bool failed_ = false;
+  hwy::AlignedFreeUniquePtr<double[]> freq_;
+  std::array<std::array<double, kMaxLanes>, kHaplotypes> selection_{};
+  std::array<std::array<double, kMaxLanes>, MutationCoefficients::kMax + 1> mutation_{};
+  std::array<double, kMaxLanes> populationSize_{};
+  alignas(64) std::array<double, kMaxLanes> uniform1_{};
+  alignas(64) std::array<double, kMaxLanes> uniform2_{};
+  LaneUniforms<kMaxLanes> uniforms_;
+};
+
+}  // namespace
+
+LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
+                               const RunMode& mode, const std::atomic<bool>* stopRequested,
+                               LaneHistory* history) {
+  LaneCycle cycle(lanes, inputs, mode);
+  const std::int16_t lastGeneration = lanes.front().params.MaxGen;
+  ClearFloatingPointFlags();
+  for (std::int16_t generation = 1; generation <= lastGeneration; ++generation) {
+    cycle.Advance(generation);
+    if (cycle.failed()) return LaneOutcome::LeftToScalar;
+    if (history != nullptr) cycle.Record(*history, generation);
+    if (stopRequested != nullptr && stopRequested->load(std::memory_order_relaxed)) {
+      throw StartStopped{};
+    }
+  }
+  cycle.SetResults();
+  return LaneOutcome::Finished;
+}
+
+int LaneWidthOnPath() {
+  return static_cast<int>(hn::Lanes(D()));
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace recmod
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace recmod {
+
+HWY_EXPORT(RunLaneBatchOnPath);
+HWY_EXPORT(LaneWidthOnPath);
+
+int LaneWidthOfChosenPath() {
+  return HWY_DYNAMIC_DISPATCH(LaneWidthOnPath)();
+}
+
+LaneOutcome RunLaneBatchOfChosenPath(std::span<Engine> lanes, const RunInputs& inputs,
+                                     const RunMode& mode, const std::atomic<bool>* stopRequested,
+                                     LaneHistory* history) {
+  return HWY_DYNAMIC_DISPATCH(RunLaneBatchOnPath)(lanes, inputs, mode, stopRequested, history);
+}
+
+}  // namespace recmod
+#endif  // HWY_ONCE

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace recmod {
+
+// The SIMD paths that advance the runs of a loop side by side: 8 runs per
+// AVX-512 vector, 4 per AVX2 vector, and one at a time on any other processor.
+// Every path gives the same bytes; they differ only in speed. Scalar turns the
+// lanes off: every run goes through the scalar engine alone (for comparison).
+enum class LanePath { Avx512, Avx2, Baseline, Scalar };
+
+// "avx512", "avx2", "baseline", "scalar": the names RECMOD_SIMD takes.
+const char* LanePathName(LanePath path);
+
+// The paths this processor can run, fastest first, then Scalar.
+std::vector<LanePath> AvailableLanePaths();
+
+// The path in use: the fastest the processor has, unless RECMOD_SIMD names
+// another. Throws std::runtime_error naming the fault when RECMOD_SIMD holds
+// an unknown name or one the processor cannot run; front ends call it once at
+// start to report that.
+LanePath ActiveLanePath();
+
+// Switches to `path` for the rest of the process (tests and benchmarks);
+// throws std::runtime_error when the processor cannot run it.
+void UseLanePath(LanePath path);
+
+// The number of runs a batch of the active path holds.
+int LaneWidth();
+
+}  // namespace recmod

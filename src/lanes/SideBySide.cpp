@@ -1,0 +1,95 @@
+#include "lanes/SideBySide.hpp"
+
+#include <memory>
+
+#include "control/GenerationCycle.hpp"
+#include "lanes/LanePath.hpp"
+#include "model/RuntimeError.hpp"
+#include "output/FrequencyPlot.hpp"
+
+namespace recmod {
+
+namespace {
+
+// The generations of the last batch that ran side by side, for drawing (loops
+// that are watched run on one thread).
+struct DrawnBatch {
+  LaneHistory history;
+  std::int64_t first = 0;
+  bool valid = false;
+};
+
+}  // namespace
+
+void DrawRecordedRun(const LaneHistory& history, int run, Engine& engine, PlotSurface& plot) {
+  PopulationState table;
+  const int slot = engine.params.Demes <= 1 ? 0 : 3;
+  const int count = engine.tables.HaplotypeCount;
+  for (std::int16_t generation = 1; generation <= history.generations; ++generation) {
+    const double* row = history.Of(run, generation);
+    for (int c = 0; c <= 1; ++c) {
+      for (int h = 1; h <= count; ++h) table.Freq(slot + c, 1, h) = *row++;
+    }
+    RecordGeneration(engine.recorder, generation, engine.params, engine.tables, table, false, plot,
+                     nullptr);
+  }
+}
+
+void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const RunInputs& inputs,
+                   const RunMode& mode, const std::atomic<bool>* stopRequested,
+                   PlotSurface* watched, Engine* drawing) {
+  if (ActiveLanePath() == LanePath::Scalar || !LanesApply(prepared, inputs, mode)) return;
+  const int width = LaneWidth();
+  auto drawn = watched != nullptr ? std::make_shared<DrawnBatch>() : nullptr;
+  const RunInputs* in = &inputs;
+  body.batchSize = width;
+  body.runBatch = [=](std::int64_t first, int count, std::span<Engine> lanes,
+                      std::span<double> results) {
+    if (drawn) drawn->valid = false;
+    CollectedMessages messages;
+    try {
+      for (int i = 0; i < count; ++i) {
+        Engine& lane = lanes[static_cast<std::size_t>(i)];
+        setUp(first + i, lane, messages);
+        StartRun(lane, *in, mode, messages);
+      }
+    } catch (const RuntimeError&) {
+      return false;
+    }
+    if (messages.count > 0) return false;
+    // Lanes beyond the last run repeat the first.
+    for (std::size_t l = static_cast<std::size_t>(count); l < lanes.size(); ++l) {
+      lanes[l] = lanes[0];
+    }
+    LaneHistory* history = nullptr;
+    if (drawn) {
+      drawn->history.Resize(count, 2 * lanes[0].tables.HaplotypeCount, lanes[0].params.MaxGen);
+      history = &drawn->history;
+    }
+    if (RunLaneBatch(lanes, *in, mode, stopRequested, history) != LaneOutcome::Finished) {
+      return false;
+    }
+    for (int i = 0; i < count; ++i) {
+      results[static_cast<std::size_t>(i)] =
+          lanes[static_cast<std::size_t>(i)].recorder.SexFrequency;
+    }
+    if (drawn) {
+      drawn->first = first;
+      drawn->valid = true;
+    }
+    return true;
+  };
+  if (drawn) {
+    auto consume = body.consume;
+    body.consume = [=](std::int64_t position, double result) {
+      if (drawn->valid && position >= drawn->first &&
+          position < drawn->first + drawn->history.runs) {
+        DrawRecordedRun(drawn->history, static_cast<int>(position - drawn->first), *drawing,
+                        *watched);
+      }
+      consume(position, result);
+    };
+  }
+}
+
+}  // namespace recmod

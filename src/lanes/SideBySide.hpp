@@ -1,0 +1,35 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "control/LoopExecutor.hpp"
+#include "lanes/LaneBatch.hpp"
+#include "output/MessageSink.hpp"
+#include "output/PlotSurface.hpp"
+
+namespace recmod {
+
+// What a loop's body.run does to a run's engine before RunGenerations (its S
+// and K, or its N, S and generator, and the start state).
+using SetUpRun = std::function<void(std::int64_t position, Engine& engine, MessageSink& messages)>;
+
+// Lets `body` run its positions side by side in batches of LaneWidth(), when
+// the loop's settings allow it (LanesApply): each run of a batch set up by
+// `setUp` and StartRun, then all advanced together by RunLaneBatch. A batch
+// in which a run shows a message or meets a run-time error is declined, and
+// the executor runs its positions one at a time through body.run. With
+// `watched`, body.consume first draws the run's curves onto `watched` with the
+// engine `drawing` (as its generations would have drawn them one at a time).
+// `prepared`, `inputs`, `stopRequested`, `watched` and `drawing` must outlive
+// the loop.
+void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const RunInputs& inputs,
+                   const RunMode& mode, const std::atomic<bool>* stopRequested,
+                   PlotSurface* watched = nullptr, Engine* drawing = nullptr);
+
+// Draws run `run` of `history` as RecordGeneration draws each of its
+// generations, onto `plot` with the recorder of `engine`.
+void DrawRecordedRun(const LaneHistory& history, int run, Engine& engine, PlotSurface& plot);
+
+}  // namespace recmod
