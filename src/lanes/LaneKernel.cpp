@@ -27,6 +27,7 @@
 #include "control/GenerationCycle.hpp"
 #include "lanes/LaneBatch.hpp"
 #include "lanes/LaneUniforms.hpp"
+#include "lanes/WideVector-inl.hpp"
 #include "model/RuntimeError.hpp"
 
 HWY_BEFORE_NAMESPACE();
@@ -34,12 +35,11 @@ namespace recmod {
 namespace HWY_NAMESPACE {
 namespace {
 
-namespace hn = hwy::HWY_NAMESPACE;
-using D = hn::ScalableTag<double>;
-using V = hn::Vec<D>;
-using M = hn::Mask<D>;
+using V = wide::Vec;
+using M = wide::Mask;
 
-constexpr std::size_t kMaxLanes = 8;
+// Runs per batch on this path.
+constexpr std::size_t kMaxLanes = wide::kWidth;
 
 // An index of the tables below, which count from 1 as the scalar tables do.
 constexpr std::size_t Ix(int index) {
@@ -55,7 +55,6 @@ class LaneCycle {
         inputs_(inputs),
         first_(lanes.front()),
         tables_(first_.tables),
-        width_(hn::Lanes(d_)),
         demes_(first_.params.Demes),
         count_(tables_.HaplotypeCount),
         finite_(!mode.InfinitePopulation && !inputs.switches.ExactSampling) {
@@ -63,28 +62,42 @@ class LaneCycle {
     for (int deme = 1; deme <= demes_; ++deme) {
       for (int slot = 0; slot < kSlots; ++slot) {
         for (int h = 1; h <= count_; ++h) {
-          for (std::size_t l = 0; l < width_; ++l) {
+          for (std::size_t l = 0; l < kWidth; ++l) {
             freq_[Index(slot, deme, h) + l] = lanes_[l].population.Freq(slot, deme, h);
           }
         }
       }
     }
     std::array<UniformGenerator, kMaxLanes> generators{};
-    for (std::size_t l = 0; l < width_; ++l) {
+    for (std::size_t l = 0; l < kWidth; ++l) {
       generators[l] = lanes_[l].draw.generator;
       populationSize_[l] = lanes_[l].draw.PopulationSize;
     }
-    uniforms_.Reset(width_, generators.data());
+    uniforms_.Reset(kWidth, generators.data());
+    for (int r = 1; r <= tables_.AlleleCount; ++r) {
+      for (int p = 1; p <= HaplotypeTables::kMaxCarrier; ++p) {
+        carrier_[Ix(r)][Ix(p)] = tables_.Carrier(r, p);
+      }
+    }
+    for (int h = 1; h <= count_; ++h) {
+      for (int locus = 1; locus <= HaplotypeTables::kMaxLocus; ++locus) {
+        alleleAt_[Ix(h)][Ix(locus)] = static_cast<std::size_t>(tables_.AlleleAt(h, locus));
+      }
+    }
+    for (int k = 1; k <= tables_.TransitionCount; ++k) {
+      transition_[Ix(k)] = {tables_.TransitionSource(k), tables_.TransitionTarget(k),
+                            tables_.TransitionCoefficient(k)};
+    }
     LoadSelection();
     for (int k = 1; k <= MutationCoefficients::kMax; ++k) {
-      for (std::size_t l = 0; l < width_; ++l) mutation_[Ix(k)][l] = lanes_[l].mutation.At(k);
+      for (std::size_t l = 0; l < kWidth; ++l) mutation_[Ix(k)][l] = lanes_[l].mutation.At(k);
     }
   }
 
   bool failed() const { return failed_; }
 
   // One generation, as AdvanceGeneration up to its check of the
-  // floating-point flags.
+  // floating-point flags (FlagsRaised).
   void Advance(std::int16_t generation) {
     const RunSwitches& switches = inputs_.switches;
     if (switches.InversionOfS) VarySOfEveryRun(generation);
@@ -94,7 +107,12 @@ class LaneCycle {
     ApplySelection();
     ApplyMutation();
     DiffuseBetweenDemes();
-    if (std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW) != 0) failed_ = true;
+  }
+
+  // The floating-point flags are sticky: one look after the last generation
+  // tells whether any generation of any run raised one.
+  bool FlagsRaised() const {
+    return std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW) != 0;
   }
 
   // The R+ and R- entries of the recorded table of deme 1 (the means over
@@ -112,7 +130,7 @@ class LaneCycle {
   // RecordGeneration's SexFrequency: the recorded R+ entries added from 0.
   void SetResults() {
     const int slot = demes_ <= 1 ? 0 : 3;
-    for (std::size_t l = 0; l < width_; ++l) {
+    for (std::size_t l = 0; l < kWidth; ++l) {
       double sum = 0.0;
       for (int h = 1; h <= count_; ++h) sum = sum + freq_[Index(slot, 1, h) + l];
       lanes_[l].recorder.SexFrequency = sum;
@@ -120,28 +138,28 @@ class LaneCycle {
   }
 
  private:
-  std::size_t Index(int slot, int deme, int h) const {
+  HWY_INLINE std::size_t Index(int slot, int deme, int h) const {
     return ((static_cast<std::size_t>(deme) * kSlots + static_cast<std::size_t>(slot)) *
                 kHaplotypes +
             static_cast<std::size_t>(h)) *
-           width_;
+           kWidth;
   }
-  V Load(int slot, int deme, int h) const {
-    return hn::Load(d_, freq_.get() + Index(slot, deme, h));
+  HWY_INLINE V Load(int slot, int deme, int h) const {
+    return wide::Load(freq_.get() + Index(slot, deme, h));
   }
-  void Store(V value, int slot, int deme, int h) {
-    hn::Store(value, d_, freq_.get() + Index(slot, deme, h));
+  HWY_INLINE void Store(const V& value, int slot, int deme, int h) {
+    wide::Store(value, freq_.get() + Index(slot, deme, h));
   }
-  V Constant(double value) const { return hn::Set(d_, value); }
-  V LoadLanes(const double* values) const { return hn::LoadU(d_, values); }
-  void FailWhere(M where) {
-    if (!hn::AllFalse(d_, where)) failed_ = true;
+  static V Constant(double value) { return wide::Set(value); }
+  static V LoadLanes(const double* values) { return wide::Load(values); }
+  void FailWhere(const M& where) {
+    if (!wide::AllFalse(where)) failed_ = true;
   }
 
   // The selection coefficient of every haplotype, per run.
   void LoadSelection() {
     alignas(64) std::array<double, kMaxLanes> s{}, doubleMutant{}, tripleMutant{};
-    for (std::size_t l = 0; l < width_; ++l) {
+    for (std::size_t l = 0; l < kWidth; ++l) {
       s[l] = lanes_[l].params.S;
       doubleMutant[l] = lanes_[l].params.DoubleMutantSelection;
       tripleMutant[l] = lanes_[l].params.TripleMutantSelection;
@@ -155,13 +173,13 @@ class LaneCycle {
       } else if (h > 4) {
         source = doubleMutant.data();
       }
-      for (std::size_t l = 0; l < width_; ++l) selection_[Ix(h)][l] = source[l];
+      for (std::size_t l = 0; l < kWidth; ++l) selection_[Ix(h)][l] = source[l];
     }
   }
 
   void VarySOfEveryRun(std::int16_t generation) {
     try {
-      for (std::size_t l = 0; l < width_; ++l) {
+      for (std::size_t l = 0; l < kWidth; ++l) {
         lanes_[l].Generation = generation;
         VaryS(lanes_[l], inputs_);
       }
@@ -176,64 +194,66 @@ class LaneCycle {
   // null); the others take no uniform numbers, and their result is unused.
   // With `reuse` every run draws with the pair of uniforms of its previous
   // draw.
-  V Draw(V x, const bool* drawing = nullptr, bool reuse = false) {
+  HWY_INLINE V Draw(const V& x, const bool* drawing = nullptr, bool reuse = false) {
     if (!finite_) return x;
     if (!reuse) {
-      for (std::size_t l = 0; l < width_; ++l) {
+      for (std::size_t l = 0; l < kWidth; ++l) {
         if (drawing == nullptr || drawing[l]) uniforms_.Pair(l, uniform1_[l], uniform2_[l]);
       }
     }
     const V u1 = LoadLanes(uniform1_.data());
     const V u2 = LoadLanes(uniform2_.data());
     const V N = LoadLanes(populationSize_.data());
-    const V zero = hn::Zero(d_);
+    const V zero = wide::Zero();
     const V one = Constant(1.0);
-    const M negative = hn::Lt(x, zero);
-    const V y = hn::IfThenElse(negative, hn::Neg(x), x);
-    const V m = hn::Mul(y, N);
-    const M whole = hn::Gt(y, one);  // y > 1: the count is m itself
+    const M negative = wide::Lt(x, zero);
+    const V y = wide::IfThenElse(negative, wide::Neg(x), x);
+    const V m = wide::Mul(y, N);
+    const M whole = wide::Gt(y, one);  // y > 1: the count is m itself
     // Above one the root is not taken (its argument would be negative).
-    const V root = hn::Sqrt(hn::IfThenElse(whole, zero, hn::Mul(hn::Mul(y, N), hn::Sub(one, y))));
-    const M aboveOne = hn::Gt(m, one);
-    const V moved = hn::IfThenElse(hn::Lt(u1, Constant(0.5)), hn::Sub(m, root), hn::Add(m, root));
-    const V floor = hn::Floor(moved);
-    const V fraction = hn::Sub(moved, floor);
-    V count = hn::IfThenElse(aboveOne, floor, zero);
-    const V rest = hn::IfThenElse(aboveOne, fraction, m);
-    count = hn::IfThenElse(hn::Lt(u2, rest), hn::Add(count, one), count);
-    count = hn::IfThenElse(whole, m, count);
-    const V r = hn::Div(count, N);
-    return hn::IfThenElse(negative, hn::Neg(r), r);
+    const V root =
+        wide::Sqrt(wide::IfThenElse(whole, zero, wide::Mul(wide::Mul(y, N), wide::Sub(one, y))));
+    const M aboveOne = wide::Gt(m, one);
+    const V moved =
+        wide::IfThenElse(wide::Lt(u1, Constant(0.5)), wide::Sub(m, root), wide::Add(m, root));
+    const V floor = wide::Floor(moved);
+    const V fraction = wide::Sub(moved, floor);
+    V count = wide::IfThenElse(aboveOne, floor, zero);
+    const V rest = wide::IfThenElse(aboveOne, fraction, m);
+    count = wide::IfThenElse(wide::Lt(u2, rest), wide::Add(count, one), count);
+    count = wide::IfThenElse(whole, m, count);
+    const V r = wide::Div(count, N);
+    return wide::IfThenElse(negative, wide::Neg(r), r);
   }
 
   // NormaliseDeme: negative entries to 0, then division by the total, which
   // leaves a total of exactly 1 as it is (x / 1 is x).
-  void Normalise(int deme, int firstSlot) {
-    const V zero = hn::Zero(d_);
+  HWY_INLINE void Normalise(int deme, int firstSlot) {
+    const V zero = wide::Zero();
     V total = zero;
     for (int k = firstSlot; k <= firstSlot + 1; ++k) {
       for (int h = 1; h <= count_; ++h) {
         V f = Load(k, deme, h);
-        f = hn::IfThenElse(hn::Lt(f, zero), zero, f);
+        f = wide::IfThenElse(wide::Lt(f, zero), zero, f);
         Store(f, k, deme, h);
-        total = hn::Add(total, f);
+        total = wide::Add(total, f);
       }
     }
-    const M empty = hn::Not(hn::Gt(total, zero));
+    const M empty = wide::Not(wide::Gt(total, zero));
     FailWhere(empty);
-    const V divisor = hn::IfThenElse(empty, Constant(1.0), total);
+    const V divisor = wide::IfThenElse(empty, Constant(1.0), total);
     for (int k = firstSlot; k <= firstSlot + 1; ++k) {
-      for (int h = 1; h <= count_; ++h) Store(hn::Div(Load(k, deme, h), divisor), k, deme, h);
+      for (int h = 1; h <= count_; ++h) Store(wide::Div(Load(k, deme, h), divisor), k, deme, h);
     }
   }
 
   // AlleleSum: the carriers of `allele` in their listed order.
-  V AlleleSum(int slot, int deme, int allele) const {
-    V sum = hn::Add(Load(slot, deme, tables_.Carrier(allele, 1)),
-                    Load(slot, deme, tables_.Carrier(allele, 2)));
+  HWY_INLINE V AlleleSum(int slot, int deme, int allele) const {
+    V sum = wide::Add(Load(slot, deme, carrier_[Ix(allele)][1]),
+                      Load(slot, deme, carrier_[Ix(allele)][2]));
     if (tables_.AllelesNumber == 3) {
-      sum = hn::Add(sum, Load(slot, deme, tables_.Carrier(allele, 3)));
-      sum = hn::Add(sum, Load(slot, deme, tables_.Carrier(allele, 4)));
+      sum = wide::Add(sum, Load(slot, deme, carrier_[Ix(allele)][3]));
+      sum = wide::Add(sum, Load(slot, deme, carrier_[Ix(allele)][4]));
     }
     return sum;
   }
@@ -253,67 +273,61 @@ class LaneCycle {
   void RecombineWithinSex(int deme) {
     std::array<V, HaplotypeTables::kMaxAllele + 1> allele;
     for (int r = 1; r <= tables_.AlleleCount; ++r) allele[Ix(r)] = AlleleSum(0, deme, r);
-    V s0 = hn::Zero(d_);
-    for (int h = 1; h <= count_; ++h) s0 = hn::Add(s0, Load(0, deme, h));
+    V s0 = wide::Zero();
+    for (int h = 1; h <= count_; ++h) s0 = wide::Add(s0, Load(0, deme, h));
     // A run whose R+ class is empty in this deme skips the step.
-    const M active = hn::Gt(s0, hn::Zero(d_));
+    const M active = wide::Gt(s0, wide::Zero());
     alignas(64) std::array<bool, kMaxLanes> drawing{};
-    const bool all = hn::AllTrue(d_, active);
-    if (!all) {
-      alignas(64) std::array<double, kMaxLanes> flags{};
-      hn::StoreU(hn::VecFromMask(d_, active), d_, flags.data());
-      for (std::size_t l = 0; l < width_; ++l) drawing[l] = flags[l] != 0.0;
-    }
-    const V total = hn::IfThenElse(active, s0, Constant(1.0));
-    const V two = Constant(2.0);
+    const bool all = wide::AllTrue(active);
+    if (!all) wide::StoreFlags(active, drawing.data());
+    const V total = wide::IfThenElse(active, s0, Constant(1.0));
     for (int h = 1; h <= count_; ++h) {
-      V e = hn::Mul(allele[Ix(tables_.AlleleAt(h, 2))], allele[Ix(tables_.AlleleAt(h, 1))]);
+      V e = wide::Mul(allele[alleleAt_[Ix(h)][2]], allele[alleleAt_[Ix(h)][1]]);
       if (tables_.AllelesNumber == 3) {
-        e = hn::Div(hn::Mul(e, allele[Ix(tables_.AlleleAt(h, 3))]), total);
+        e = wide::Div(wide::Mul(e, allele[alleleAt_[Ix(h)][3]]), total);
       }
       const V f = Load(0, deme, h);
-      const V x = hn::Sub(hn::Div(hn::Div(e, total), two), hn::Div(f, two));
-      const V drawn = hn::Add(Draw(x, all ? nullptr : drawing.data()), f);
-      Store(hn::IfThenElse(active, drawn, f), 0, deme, h);
+      const V x = wide::Sub(wide::Half(wide::Div(e, total)), wide::Half(f));
+      const V drawn = wide::Add(Draw(x, all ? nullptr : drawing.data()), f);
+      Store(wide::IfThenElse(active, drawn, f), 0, deme, h);
     }
   }
 
   void RecombineInPool(int deme, float z) {
     const V share = Constant(static_cast<double>(z));
-    V s0 = hn::Zero(d_);
-    V s2 = hn::Zero(d_);
+    V s0 = wide::Zero();
+    V s2 = wide::Zero();
     for (int h = 1; h <= count_; ++h) {
-      s0 = hn::Add(s0, Load(0, deme, h));
-      const V recombining = hn::Mul(share, Load(1, deme, h));
+      s0 = wide::Add(s0, Load(0, deme, h));
+      const V recombining = wide::Mul(share, Load(1, deme, h));
       Store(recombining, 2, deme, h);
-      s2 = hn::Add(s2, recombining);
+      s2 = wide::Add(s2, recombining);
     }
-    const V pool = hn::Add(s2, s0);
+    const V pool = wide::Add(s2, s0);
     std::array<V, HaplotypeTables::kMaxAllele + 1> allele;
     for (int r = 1; r <= tables_.AlleleCount; ++r) {
-      allele[Ix(r)] = hn::Add(AlleleSum(2, deme, r), AlleleSum(0, deme, r));
+      allele[Ix(r)] = wide::Add(AlleleSum(2, deme, r), AlleleSum(0, deme, r));
     }
-    const M empty = hn::Eq(pool, hn::Zero(d_));
+    const M empty = wide::Eq(pool, wide::Zero());
     FailWhere(empty);
-    const V total = hn::IfThenElse(empty, Constant(1.0), pool);
+    const V total = wide::IfThenElse(empty, Constant(1.0), pool);
     // The square is the C library's pow, as in the scalar engine.
     alignas(64) std::array<double, kMaxLanes> totals{}, squares{};
-    hn::Store(total, d_, totals.data());
-    for (std::size_t l = 0; l < width_; ++l) squares[l] = std::pow(totals[l], 2);
-    const V square = hn::Load(d_, squares.data());
-    const V two = Constant(2.0);
+    wide::Store(total, totals.data());
+    for (std::size_t l = 0; l < kWidth; ++l) squares[l] = std::pow(totals[l], 2);
+    const V square = wide::Load(squares.data());
     for (int h = 1; h <= count_; ++h) {
-      V e = hn::Mul(allele[Ix(tables_.AlleleAt(h, 2))], allele[Ix(tables_.AlleleAt(h, 1))]);
-      e = hn::Div(e, square);
+      V e = wide::Mul(allele[alleleAt_[Ix(h)][2]], allele[alleleAt_[Ix(h)][1]]);
+      e = wide::Div(e, square);
       if (tables_.AllelesNumber == 3) {
-        e = hn::Div(hn::Mul(e, allele[Ix(tables_.AlleleAt(h, 3))]), total);
+        e = wide::Div(wide::Mul(e, allele[alleleAt_[Ix(h)][3]]), total);
       }
       const V sex = Load(0, deme, h);
-      const V xSex = hn::Sub(hn::Div(hn::Mul(e, s0), two), hn::Div(sex, two));
-      Store(hn::Add(Draw(xSex), sex), 0, deme, h);
-      const V xAsex = hn::Sub(hn::Div(hn::Mul(e, s2), two), hn::Div(Load(2, deme, h), two));
+      const V xSex = wide::Sub(wide::Half(wide::Mul(e, s0)), wide::Half(sex));
+      Store(wide::Add(Draw(xSex), sex), 0, deme, h);
+      const V xAsex = wide::Sub(wide::Half(wide::Mul(e, s2)), wide::Half(Load(2, deme, h)));
       const V asex = Load(1, deme, h);
-      Store(hn::Add(Draw(xAsex), asex), 1, deme, h);
+      Store(wide::Add(Draw(xAsex), asex), 1, deme, h);
     }
   }
 
@@ -331,8 +345,8 @@ class LaneCycle {
       for (int c = 0; c <= 1; ++c) {
         for (int h = 2; h <= count_; ++h) {
           const V f = Load(c, deme, h);
-          const V x = hn::Mul(f, LoadLanes(selection_[Ix(h)].data()));
-          Store(hn::Add(Draw(x), f), c, deme, h);
+          const V x = wide::Mul(f, LoadLanes(selection_[Ix(h)].data()));
+          Store(wide::Add(Draw(x), f), c, deme, h);
         }
       }
       Normalise(deme, 0);
@@ -343,25 +357,25 @@ class LaneCycle {
     const int rows = tables_.TransitionCount;
     const bool shareUniforms = !inputs_.switches.TotalStochasticity;
     std::array<std::array<V, 2>, HaplotypeTables::kMaxTransition + 1> amount;
-    const V zero = hn::Zero(d_);
+    const V zero = wide::Zero();
     const V one = Constant(1.0);
     for (int deme = 1; deme <= demes_; ++deme) {
       for (int k = 1; k <= rows; ++k) {
-        const int source = tables_.TransitionSource(k);
-        const V coefficient = LoadLanes(mutation_[Ix(tables_.TransitionCoefficient(k))].data());
+        const int source = transition_[Ix(k)].source;
+        const V coefficient = LoadLanes(mutation_[Ix(transition_[Ix(k)].coefficient)].data());
         for (int c = 0; c <= 1; ++c) {
-          const V x = hn::Mul(Load(c, deme, source), coefficient);
+          const V x = wide::Mul(Load(c, deme, source), coefficient);
           amount[Ix(k)][Ix(c)] = Draw(x, nullptr, shareUniforms && c == 1);
         }
       }
       for (int k = 1; k <= rows; ++k) {
-        const int source = tables_.TransitionSource(k);
-        const int target = tables_.TransitionTarget(k);
+        const int source = transition_[Ix(k)].source;
+        const int target = transition_[Ix(k)].target;
         for (int c = 0; c <= 1; ++c) {
-          V to = hn::Add(Load(c, deme, target), amount[Ix(k)][Ix(c)]);
-          Store(hn::IfThenElse(hn::Gt(to, one), one, to), c, deme, target);
-          V from = hn::Sub(Load(c, deme, source), amount[Ix(k)][Ix(c)]);
-          Store(hn::IfThenElse(hn::Lt(from, zero), zero, from), c, deme, source);
+          V to = wide::Add(Load(c, deme, target), amount[Ix(k)][Ix(c)]);
+          Store(wide::IfThenElse(wide::Gt(to, one), one, to), c, deme, target);
+          V from = wide::Sub(Load(c, deme, source), amount[Ix(k)][Ix(c)]);
+          Store(wide::IfThenElse(wide::Lt(from, zero), zero, from), c, deme, source);
         }
       }
       Normalise(deme, 0);
@@ -374,12 +388,12 @@ class LaneCycle {
     const V diffusion = Constant(static_cast<double>(first_.params.Diffusion));
     for (int c = 0; c <= 1; ++c) {
       for (int h = 1; h <= count_; ++h) {
-        V sum = hn::Zero(d_);
-        for (int deme = 1; deme <= demes_; ++deme) sum = hn::Add(sum, Load(c, deme, h));
-        Store(hn::Div(sum, demes), c + 3, 1, h);
-        const V x = hn::Div(hn::Mul(diffusion, sum), demes);
+        V sum = wide::Zero();
+        for (int deme = 1; deme <= demes_; ++deme) sum = wide::Add(sum, Load(c, deme, h));
+        Store(wide::Div(sum, demes), c + 3, 1, h);
+        const V x = wide::Div(wide::Mul(diffusion, sum), demes);
         for (int deme = 1; deme <= demes_; ++deme) {
-          Store(hn::Add(Load(c, deme, h), Draw(x)), c, deme, h);
+          Store(wide::Add(Load(c, deme, h), Draw(x)), c, deme, h);
         }
       }
     }
@@ -387,12 +401,11 @@ class LaneCycle {
     Normalise(1, 3);
   }
 
-  const D d_{};
   std::span<Engine> lanes_;
   const RunInputs& inputs_;
   const Engine& first_;
   const HaplotypeTables& tables_;
-  const std::size_t width_;
+  static constexpr std::size_t kWidth = wide::kWidth;
   const int demes_;
   const int count_;
   const bool finite_;
@@ -401,6 +414,16 @@ class LaneCycle {
   std::array<std::array<double, kMaxLanes>, kHaplotypes> selection_{};
   std::array<std::array<double, kMaxLanes>, MutationCoefficients::kMax + 1> mutation_{};
   std::array<double, kMaxLanes> populationSize_{};
+  // The haplotype tables as plain numbers (their readers check bounds).
+  std::array<std::array<int, HaplotypeTables::kMaxCarrier + 1>, HaplotypeTables::kMaxAllele + 1>
+      carrier_{};
+  std::array<std::array<std::size_t, HaplotypeTables::kMaxLocus + 1>, kHaplotypes> alleleAt_{};
+  struct Transition {
+    int source = 0;
+    int target = 0;
+    int coefficient = 0;
+  };
+  std::array<Transition, HaplotypeTables::kMaxTransition + 1> transition_{};
   alignas(64) std::array<double, kMaxLanes> uniform1_{};
   alignas(64) std::array<double, kMaxLanes> uniform2_{};
   LaneUniforms<kMaxLanes> uniforms_;
@@ -422,12 +445,13 @@ LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
       throw StartStopped{};
     }
   }
+  if (cycle.FlagsRaised()) return LaneOutcome::LeftToScalar;
   cycle.SetResults();
   return LaneOutcome::Finished;
 }
 
 int LaneWidthOnPath() {
-  return static_cast<int>(hn::Lanes(D()));
+  return static_cast<int>(wide::kWidth);
 }
 
 }  // namespace HWY_NAMESPACE

@@ -79,17 +79,21 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
     }
     return true;
   };
-  if (drawn) {
-    auto consume = body.consume;
-    body.consume = [=](std::int64_t position, double result) {
-      if (drawn->valid && position >= drawn->first &&
-          position < drawn->first + drawn->history.runs) {
-        DrawRecordedRun(drawn->history, static_cast<int>(position - drawn->first), *drawing,
-                        *watched);
-      }
-      consume(position, result);
-    };
-  }
+  // A batch finishes all its runs before the first of them is consumed; a stop
+  // asked for meanwhile ends the loop before the next result, as it would
+  // have ended that run in its next generation.
+  auto consume = body.consume;
+  body.consume = [=](std::int64_t position, double result) {
+    if (stopRequested != nullptr && stopRequested->load(std::memory_order_relaxed)) {
+      throw StartStopped{};
+    }
+    if (drawn && drawn->valid && position >= drawn->first &&
+        position < drawn->first + drawn->history.runs) {
+      DrawRecordedRun(drawn->history, static_cast<int>(position - drawn->first), *drawing,
+                      *watched);
+    }
+    consume(position, result);
+  };
 }
 
 }  // namespace recmod
