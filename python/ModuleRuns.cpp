@@ -7,6 +7,7 @@
 #include "control/InitialState.hpp"
 #include "control/LoopRuns.hpp"
 #include "control/PrepareEngine.hpp"
+#include "lanes/SideBySide.hpp"
 #include "model/Int16.hpp"
 #include "model/RuntimeError.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
@@ -94,6 +95,13 @@ std::vector<double> ComputeSweepSK(const ModuleSettings& settings, const std::ve
     results[static_cast<std::size_t>(position)] = result;
     watch.done = position + 1;
   };
+  RunSideBySide(
+      body,
+      [&](std::int64_t position, Engine& engine, MessageSink& messages) {
+        SetUpSKPosition(engine, inputs, messages, S[static_cast<std::size_t>(position / perBlock)],
+                        K[static_cast<std::size_t>(position % perBlock)]);
+      },
+      master, inputs, mode, &watch.stop);
   MakeLoopExecutor(threads)->Execute(total, master, body);
   return results;
 }
@@ -115,11 +123,15 @@ std::vector<double> ComputeSweepLog10N(const ModuleSettings& settings,
 
   LoopBody body;
   body.reach = [](std::int64_t) {};
-  body.run = [&](std::int64_t position, Engine& engine) {
+  // A run's N, the S it starts with and its generator.
+  auto placeRun = [&](std::int64_t position, Engine& engine) {
     engine.params.CurrentLog10N = log10n[static_cast<std::size_t>(position / perBlock)];
     StartSOfRun(handOver, position, engine);
     engine.draw.ReseedCount = static_cast<std::uint64_t>(position);
     SeedLoopRun(engine.draw, startSeed, static_cast<std::uint64_t>(position));
+  };
+  body.run = [&](std::int64_t position, Engine& engine) {
+    placeRun(position, engine);
     NullPlotSurface plot;
     CollectedMessages messages;
     RunOutputs outputs = OutputsFor(plot, messages, watch);
@@ -129,6 +141,13 @@ std::vector<double> ComputeSweepLog10N(const ModuleSettings& settings,
     results[static_cast<std::size_t>(position)] = result;
     watch.done = position + 1;
   };
+  RunSideBySide(
+      body,
+      [&](std::int64_t position, Engine& engine, MessageSink& messages) {
+        placeRun(position, engine);
+        BuildInitialState(engine, inputs, messages);
+      },
+      master, inputs, mode, &watch.stop);
   MakeLoopExecutor(threads)->Execute(total, master, body);
   return results;
 }

@@ -1,10 +1,13 @@
 // The window of recmod: every parameter field, the run options, the feature
 // check boxes and the plot of the haplotype frequencies.
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 #include "MainWindow.hpp"
+#include "lanes/LanePath.hpp"
 #include "version/BuildInfo.hpp"
 
 int main(int argc, char* argv[]) {
@@ -16,6 +19,13 @@ int main(int argc, char* argv[]) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("recmod"));
+  try {
+    recmod::ActiveLanePath();
+  } catch (const std::runtime_error& error) {
+    std::fprintf(stderr, "recmod: %s\n", error.what());
+    QMessageBox::critical(nullptr, QStringLiteral("recmod"), QString::fromUtf8(error.what()));
+    return 2;
+  }
   recmod::MainWindow window;
   window.Load();
   window.show();

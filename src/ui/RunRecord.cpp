@@ -1,5 +1,7 @@
 #include "ui/RunRecord.hpp"
 
+#include "lanes/LanePath.hpp"
+
 #include <unistd.h>
 
 #include <array>
@@ -93,7 +95,7 @@ RunRecord::RunRecord(const Simulator& sim, const StartOrigin& origin) {
                       {"version", ProgramVersion()},
                       {"source_revision", SourceRevision()},
                       {"compiler", CompilerName()},
-                      {"simd", "scalar"}};
+                      {"simd", LanePathName(ActiveLanePath())}};
   json_["front_end"] = origin.frontEnd;
   if (!origin.commandLine.empty()) json_["command_line"] = origin.commandLine;
   json_["host"] = HostName();
