@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lanes/LanePath.hpp"
 #include "support/ProgramRun.hpp"
 
 namespace {
@@ -97,7 +98,7 @@ TEST(BatchRecord, EveryModeIsRecordedAndRepeatedByteForByte) {
     const std::regex utc("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
     EXPECT_TRUE(std::regex_match(record["started"].get<std::string>(), utc));
     EXPECT_TRUE(std::regex_match(record["ended"].get<std::string>(), utc));
-    EXPECT_EQ(record["program"]["simd"], "scalar");
+    EXPECT_EQ(record["program"]["simd"], LanePathName(ActiveLanePath()));
 
     // Per report file its lines and digest, as the system's tools count them.
     const std::vector<std::string> files = ReportFiles(first.path());
