@@ -10,7 +10,7 @@ void BuildInitialState(Engine& engine, const RunInputs& inputs, MessageSink& mes
   const HaplotypeTables& tables = engine.tables;
   const int count = tables.HaplotypeCount;
   const int loci = tables.AllelesNumber;
-  population.ClearFreq();
+  population.ClearDemes(engine.params.Demes);
 
   const StartFrequencies& start = inputs.start;
   if (!inputs.switches.LinkageDisequilibrium) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -44,6 +46,14 @@ struct PopulationState {
 
   // Sets every entry of Freq to 0.
   void ClearFreq() { FreqTable.fill(0.0); }
+  // Sets every entry of demes 0 .. lastDeme to 0, all a run with that many
+  // demes reads; cheaper than ClearFreq by the demes a run does not have.
+  void ClearDemes(int lastDeme) {
+    // Deme-major storage: demes 0 .. lastDeme are the front of the table.
+    const int demes = std::clamp(lastDeme, 0, kMaxDeme) + 1;
+    const auto entries = static_cast<std::ptrdiff_t>(demes * (kMaxSlot + 1) * (kMaxHaplotype + 1));
+    std::fill(FreqTable.begin(), FreqTable.begin() + entries, 0.0);
+  }
 
  private:
   static std::size_t Offset(int slot, int deme, int haplotype) {
