@@ -4,10 +4,10 @@
 
 namespace recmod {
 
-// The kernel of the chosen path (in the kernel's translation unit).
-LaneOutcome RunLaneBatchOfChosenPath(std::span<Engine> lanes, const RunInputs& inputs,
-                                     const RunMode& mode, const std::atomic<bool>* stopRequested,
-                                     LaneHistory* history);
+// The kernel of a path (in the kernel's translation unit).
+LaneOutcome RunLaneBatchOfPath(LanePath path, std::span<Engine> lanes, const RunInputs& inputs,
+                               const RunMode& mode, const std::atomic<bool>* stopRequested,
+                               LaneHistory* history);
 
 bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& mode) {
   const ModelParameters& params = prepared.params;
@@ -21,8 +21,7 @@ bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& 
 
 LaneOutcome RunLaneBatch(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode,
                          const std::atomic<bool>* stopRequested, LaneHistory* history) {
-  ActiveLanePath();
-  return RunLaneBatchOfChosenPath(lanes, inputs, mode, stopRequested, history);
+  return RunLaneBatchOfPath(ActiveLanePath(), lanes, inputs, mode, stopRequested, history);
 }
 
 }  // namespace recmod

@@ -15,7 +15,6 @@
 #define HWY_DISABLED_TARGETS (HWY_SSSE3 | HWY_SSE4 | HWY_AVX3_DL)
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "lanes/LaneKernel.cpp"
-#include <hwy/aligned_allocator.h>
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
 
@@ -23,9 +22,11 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "control/GenerationCycle.hpp"
 #include "lanes/LaneBatch.hpp"
+#include "lanes/LanePath.hpp"
 #include "lanes/LaneUniforms.hpp"
 #include "lanes/WideVector-inl.hpp"
 #include "model/RuntimeError.hpp"
@@ -58,7 +59,7 @@ class LaneCycle {
         demes_(first_.params.Demes),
         count_(tables_.HaplotypeCount),
         finite_(!mode.InfinitePopulation && !inputs.switches.ExactSampling) {
-    freq_ = hwy::AllocateAligned<double>(Index(0, demes_ + 1, 0));
+    freq_.assign(Index(0, demes_ + 1, 0), 0.0);
     for (int deme = 1; deme <= demes_; ++deme) {
       for (int slot = 0; slot < kSlots; ++slot) {
         for (int h = 1; h <= count_; ++h) {
@@ -145,10 +146,10 @@ class LaneCycle {
            kWidth;
   }
   HWY_INLINE V Load(int slot, int deme, int h) const {
-    return wide::Load(freq_.get() + Index(slot, deme, h));
+    return wide::Load(freq_.data() + Index(slot, deme, h));
   }
   HWY_INLINE void Store(const V& value, int slot, int deme, int h) {
-    wide::Store(value, freq_.get() + Index(slot, deme, h));
+    wide::Store(value, freq_.data() + Index(slot, deme, h));
   }
   static V Constant(double value) { return wide::Set(value); }
   static V LoadLanes(const double* values) { return wide::Load(values); }
@@ -410,7 +411,7 @@ class LaneCycle {
   const int count_;
   const bool finite_;
   bool failed_ = false;
-  hwy::AlignedFreeUniquePtr<double[]> freq_;
+  std::vector<double> freq_;
   std::array<std::array<double, kMaxLanes>, kHaplotypes> selection_{};
   std::array<std::array<double, kMaxLanes>, MutationCoefficients::kMax + 1> mutation_{};
   std::array<double, kMaxLanes> populationSize_{};
@@ -461,17 +462,52 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace recmod {
 
-HWY_EXPORT(RunLaneBatchOnPath);
-HWY_EXPORT(LaneWidthOnPath);
-
-int LaneWidthOfChosenPath() {
-  return HWY_DYNAMIC_DISPATCH(LaneWidthOnPath)();
+// Highway compiles the kernel once per path into its own namespace; the path
+// is chosen here, from LanePath, rather than through Highway's dispatch
+// library, whose start-up work would cost every program start milliseconds.
+bool LanePathCompiled(LanePath path) {
+  switch (path) {
+    case LanePath::Avx512:
+      return (HWY_TARGETS & HWY_AVX3) != 0;
+    case LanePath::Avx2:
+      return (HWY_TARGETS & HWY_AVX2) != 0;
+    case LanePath::Baseline:
+    case LanePath::Scalar:
+      break;
+  }
+  return true;
 }
 
-LaneOutcome RunLaneBatchOfChosenPath(std::span<Engine> lanes, const RunInputs& inputs,
-                                     const RunMode& mode, const std::atomic<bool>* stopRequested,
-                                     LaneHistory* history) {
-  return HWY_DYNAMIC_DISPATCH(RunLaneBatchOnPath)(lanes, inputs, mode, stopRequested, history);
+int LaneWidthOfPath(LanePath path) {
+  switch (path) {
+#if HWY_TARGETS & HWY_AVX3
+    case LanePath::Avx512:
+      return N_AVX3::LaneWidthOnPath();
+#endif
+#if HWY_TARGETS & HWY_AVX2
+    case LanePath::Avx2:
+      return N_AVX2::LaneWidthOnPath();
+#endif
+    default:
+      return N_SCALAR::LaneWidthOnPath();
+  }
+}
+
+LaneOutcome RunLaneBatchOfPath(LanePath path, std::span<Engine> lanes, const RunInputs& inputs,
+                               const RunMode& mode, const std::atomic<bool>* stopRequested,
+                               LaneHistory* history) {
+  switch (path) {
+#if HWY_TARGETS & HWY_AVX3
+    case LanePath::Avx512:
+      return N_AVX3::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
+#endif
+#if HWY_TARGETS & HWY_AVX2
+    case LanePath::Avx2:
+      return N_AVX2::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
+#endif
+    default:
+      return N_SCALAR::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
+  }
 }
 
 }  // namespace recmod

@@ -1,7 +1,5 @@
 #include "lanes/LanePath.hpp"
 
-#include <hwy/targets.h>
-
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
@@ -9,32 +7,45 @@
 
 namespace recmod {
 
-// The lane width of the chosen path (in the kernel's translation unit, where
-// the paths are compiled).
-int LaneWidthOfChosenPath();
+// In the kernel's translation unit, where the paths are compiled.
+bool LanePathCompiled(LanePath path);
+int LaneWidthOfPath(LanePath path);
 
 namespace {
 
-struct PathTarget {
+constexpr struct {
   LanePath path;
   const char* name;
-  std::int64_t target;  // Highway's target bit
-};
-constexpr PathTarget kPaths[] = {{LanePath::Avx512, "avx512", HWY_AVX3},
-                                 {LanePath::Avx2, "avx2", HWY_AVX2},
-                                 {LanePath::Baseline, "baseline", HWY_SCALAR},
-                                 {LanePath::Scalar, "scalar", HWY_SCALAR}};
+} kPaths[] = {{LanePath::Avx512, "avx512"},
+              {LanePath::Avx2, "avx2"},
+              {LanePath::Baseline, "baseline"},
+              {LanePath::Scalar, "scalar"}};
 
-const PathTarget& TargetOf(LanePath path) {
-  for (const PathTarget& entry : kPaths) {
-    if (entry.path == path) return entry;
+// What the processor (and the operating system, which must save the wide
+// registers) offers: every instruction set the path's code was compiled for.
+bool ProcessorRuns(LanePath path) {
+  __builtin_cpu_init();
+  const bool avx2 = __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1") &&
+                    __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("pclmul") &&
+                    __builtin_cpu_supports("aes") && __builtin_cpu_supports("avx") &&
+                    __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                    __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") &&
+                    __builtin_cpu_supports("f16c");
+  switch (path) {
+    case LanePath::Avx512:
+      return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+             __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+    case LanePath::Avx2:
+      return avx2;
+    case LanePath::Baseline:
+    case LanePath::Scalar:
+      break;
   }
-  return kPaths[2];
+  return true;
 }
 
 bool Runnable(LanePath path) {
-  return path == LanePath::Baseline || path == LanePath::Scalar ||
-         (hwy::SupportedTargets() & TargetOf(path).target) != 0;
+  return LanePathCompiled(path) && ProcessorRuns(path);
 }
 
 std::string AvailableNames() {
@@ -49,7 +60,7 @@ std::string AvailableNames() {
 LanePath PathFromEnvironment() {
   const char* value = std::getenv("RECMOD_SIMD");
   if (value == nullptr || *value == '\0') return AvailableLanePaths().front();
-  for (const PathTarget& entry : kPaths) {
+  for (const auto& entry : kPaths) {
     if (entry.name != std::string(value)) continue;
     if (!Runnable(entry.path)) {
       throw std::runtime_error("RECMOD_SIMD=" + std::string(value) +
@@ -66,22 +77,18 @@ std::mutex chosenMutex;
 bool chosen = false;
 LanePath chosenPath = LanePath::Baseline;
 
-void Choose(LanePath path) {
-  // Highway dispatches every call to the path whose bit is set here.
-  hwy::GetChosenTarget().Update(TargetOf(path).target);
-  chosenPath = path;
-  chosen = true;
-}
-
 }  // namespace
 
 const char* LanePathName(LanePath path) {
-  return TargetOf(path).name;
+  for (const auto& entry : kPaths) {
+    if (entry.path == path) return entry.name;
+  }
+  return "baseline";
 }
 
 std::vector<LanePath> AvailableLanePaths() {
   std::vector<LanePath> paths;
-  for (const PathTarget& entry : kPaths) {
+  for (const auto& entry : kPaths) {
     if (Runnable(entry.path)) paths.push_back(entry.path);
   }
   return paths;
@@ -89,7 +96,10 @@ std::vector<LanePath> AvailableLanePaths() {
 
 LanePath ActiveLanePath() {
   const std::lock_guard lock(chosenMutex);
-  if (!chosen) Choose(PathFromEnvironment());
+  if (!chosen) {
+    chosenPath = PathFromEnvironment();
+    chosen = true;
+  }
   return chosenPath;
 }
 
@@ -99,12 +109,13 @@ void UseLanePath(LanePath path) {
                              " path (it runs " + AvailableNames() + ")");
   }
   const std::lock_guard lock(chosenMutex);
-  Choose(path);
+  chosenPath = path;
+  chosen = true;
 }
 
 int LaneWidth() {
-  if (ActiveLanePath() == LanePath::Scalar) return 1;
-  return LaneWidthOfChosenPath();
+  const LanePath path = ActiveLanePath();
+  return path == LanePath::Scalar ? 1 : LaneWidthOfPath(path);
 }
 
 }  // namespace recmod
