@@ -69,22 +69,27 @@ TEST(LaneSweeps, WholeSweepsGiveTheScalarBytesOnEveryPath) {
 
 TEST(LaneSweeps, ARunThatFailsMidSweepEndsTheStartAsInTheScalarEngine) {
   const std::vector<std::vector<std::string>> starts = {
-      // N = 10 and a sinusoidal S that nearly kills the only haplotype, AB:
-      // the tenth run loses every individual.
+      // Only AB, whose coefficient K((1 + S)^2 - 1) falls below -1 from
+      // K = 1.01 on: position 11, in the second batch of eight, empties its
+      // deme in generation 1 among healthy runs.
+      {"--mode", "2", "--tick", "LinkageDisequilibrium", "--ab", "0", "--Ab", "0", "--aB", "0",
+       "--AB", "1", "--s-range", "-0.99:-0.9:0.03", "--k-range", "0.9:1.02:0.01", "--maxgen", "30"},
+      // Drift empties the population of a few runs only, the first at
+      // position 37 (in the block of Log10(N) 2.5).
       {"--mode",
        "3",
+       "--log10n-from",
+       "1",
        "--log10n-to",
-       "2",
+       "4",
        "--iterations",
        "10",
-       "--maxgen",
-       "40",
        "--a",
-       "0",
+       "0.98",
        "--b",
-       "0",
+       "0.98",
        "--S",
-       "0.33",
+       "1",
        "--K",
        "1.4",
        "--tick",
@@ -93,8 +98,10 @@ TEST(LaneSweeps, ARunThatFailsMidSweepEndsTheStartAsInTheScalarEngine) {
        "SinusoidalOption",
        "--inversion-period",
        "10",
+       "--maxgen",
+       "30",
        "--seed",
-       "2"},
+       "1"},
   };
   for (const auto& start : starts) {
     SCOPED_TRACE(start[1]);
