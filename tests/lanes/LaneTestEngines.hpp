@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <span>
+#include <initializer_list>
 #include <vector>
 
 #include "control/Engine.hpp"
