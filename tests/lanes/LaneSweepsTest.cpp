@@ -25,6 +25,12 @@ std::vector<std::string> With(std::vector<std::string> arguments,
   return arguments;
 }
 
+std::string Joined(const std::vector<std::string>& arguments) {
+  std::string text;
+  for (const std::string& argument : arguments) text += argument + " ";
+  return text;
+}
+
 // recmod-batch with RECMOD_SIMD=`path`.
 ProgramOutcome RunOnPath(const char* path, const std::vector<std::string>& arguments) {
   ::setenv("RECMOD_SIMD", path, 1);
@@ -62,7 +68,7 @@ TEST(LaneSweeps, WholeSweepsGiveTheScalarBytesOnEveryPath) {
        "5"},
   };
   for (const auto& start : starts) {
-    SCOPED_TRACE(start[1] + (start[3] == "3" ? " with 3 loci" : ""));
+    SCOPED_TRACE(Joined(start));
     ExpectTheScalarOutcomeEverywhere(With(start, {"--quiet"}), 0);
   }
 }
@@ -104,7 +110,7 @@ TEST(LaneSweeps, ARunThatFailsMidSweepEndsTheStartAsInTheScalarEngine) {
        "1"},
   };
   for (const auto& start : starts) {
-    SCOPED_TRACE(start[1]);
+    SCOPED_TRACE(Joined(start));
     ExpectTheScalarOutcomeEverywhere(start, 3);
   }
 }
