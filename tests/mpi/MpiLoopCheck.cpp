@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -169,6 +170,40 @@ int main(int argc, char** argv) {
       if (root) {
         Expect(IsRange(log.consumed, 150), "a loop after failures runs whole");
         Expect(!log.wrongValue, "every run starts from the engine before the loop");
+      }
+    }
+
+    // Runs side by side in batches of 4: whole batches per block, a declined
+    // batch runs one at a time, and a failure in it (on another rank) is
+    // raised at its position.
+    {
+      if (root) executor.SetThreads(0);
+      Log log;
+      LoopBody body = LoggingBody(log, [](std::int64_t p, Engine&) {
+        if (p == 54) throw RuntimeError(ErrorKind::EmptyDeme, "run " + std::to_string(p));
+        return WorkAt(p);
+      });
+      body.batchSize = 4;
+      body.runBatch = [](std::int64_t first, int count, std::span<Engine> lanes,
+                         std::span<double> results) {
+        Expect(lanes.size() == 4 && first % 4 == 0 && count >= 1 && count <= 4,
+               "whole batches of 4 lanes");
+        if (first <= 53 && 53 < first + count) return false;  // the batch of 52 .. 55
+        for (int i = 0; i < count; ++i) results[static_cast<std::size_t>(i)] = WorkAt(first + i);
+        return true;
+      };
+      try {
+        executor.Execute(101, master, body);
+        if (root) Expect(false, "a failing run of a declined batch raises on rank 0");
+      } catch (const RuntimeError& error) {
+        Expect(root && error.detail().rfind("run 54 (rank ", 0) == 0,
+               "the failure of a declined batch: " + error.detail());
+      }
+      if (root) {
+        Expect(IsRange(log.consumed, 54), "batches consumed in order up to the failure");
+        Expect(IsRange(log.reached, 55), "the failing position of a batch is reached");
+        Expect(!log.wrongValue, "every batch result exact");
+        executor.SetThreads(1);
       }
     }
 
