@@ -2,6 +2,9 @@
 
 #include "lanes/LanePath.hpp"
 
+#include <stdexcept>
+#include <string>
+
 namespace recmod {
 
 // The kernel of a path (in the kernel's translation unit).
@@ -21,7 +24,11 @@ bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& 
 
 LaneOutcome RunLaneBatch(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode,
                          const std::atomic<bool>* stopRequested, LaneHistory* history) {
-  return RunLaneBatchOfPath(ActiveLanePath(), lanes, inputs, mode, stopRequested, history);
+  if (lanes.size() != static_cast<std::size_t>(LaneWidth())) {
+    throw std::invalid_argument("RunLaneBatch: a batch holds " + std::to_string(LaneWidth()) +
+                                " engines, not " + std::to_string(lanes.size()));
+  }
+  return RunLaneBatchOfPath(KernelPath(), lanes, inputs, mode, stopRequested, history);
 }
 
 }  // namespace recmod

@@ -51,10 +51,10 @@ bool Runnable(LanePath path) {
 std::string AvailableNames() {
   std::string names;
   for (LanePath path : AvailableLanePaths()) {
-    if (!names.empty()) names += ", ";
     names += LanePathName(path);
+    names += ", ";
   }
-  return names;
+  return names + "scalar";
 }
 
 LanePath PathFromEnvironment() {
@@ -89,7 +89,7 @@ const char* LanePathName(LanePath path) {
 std::vector<LanePath> AvailableLanePaths() {
   std::vector<LanePath> paths;
   for (const auto& entry : kPaths) {
-    if (Runnable(entry.path)) paths.push_back(entry.path);
+    if (entry.path != LanePath::Scalar && Runnable(entry.path)) paths.push_back(entry.path);
   }
   return paths;
 }
@@ -113,9 +113,13 @@ void UseLanePath(LanePath path) {
   chosen = true;
 }
 
-int LaneWidth() {
+LanePath KernelPath() {
   const LanePath path = ActiveLanePath();
-  return path == LanePath::Scalar ? 1 : LaneWidthOfPath(path);
+  return path == LanePath::Scalar ? LanePath::Baseline : path;
+}
+
+int LaneWidth() {
+  return LaneWidthOfPath(KernelPath());
 }
 
 }  // namespace recmod

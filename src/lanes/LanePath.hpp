@@ -14,7 +14,8 @@ enum class LanePath { Avx512, Avx2, Baseline, Scalar };
 // "avx512", "avx2", "baseline", "scalar": the names RECMOD_SIMD takes.
 const char* LanePathName(LanePath path);
 
-// The paths this processor can run, fastest first, then Scalar.
+// The vector paths this processor can run, fastest first (Scalar, which any
+// processor runs, is not among them).
 std::vector<LanePath> AvailableLanePaths();
 
 // The path in use: the fastest the processor has, unless RECMOD_SIMD names
@@ -27,7 +28,11 @@ LanePath ActiveLanePath();
 // throws std::runtime_error when the processor cannot run it.
 void UseLanePath(LanePath path);
 
-// The number of runs a batch of the active path holds.
+// The path whose kernel RunLaneBatch calls: the active one, or Baseline when
+// the lanes are off (Scalar).
+LanePath KernelPath();
+
+// The number of runs a batch of KernelPath() holds.
 int LaneWidth();
 
 }  // namespace recmod
