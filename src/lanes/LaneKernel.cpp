@@ -51,8 +51,9 @@ constexpr int kHaplotypes = PopulationState::kMaxHaplotype + 1;
 
 class LaneCycle {
  public:
-  LaneCycle(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode)
+  LaneCycle(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode, std::size_t runs)
       : lanes_(lanes),
+        runs_(runs),
         inputs_(inputs),
         first_(lanes.front()),
         tables_(first_.tables),
@@ -74,7 +75,7 @@ class LaneCycle {
       generators[l] = lanes_[l].draw.generator;
       populationSize_[l] = lanes_[l].draw.PopulationSize;
     }
-    uniforms_.Reset(kWidth, generators.data());
+    uniforms_.Reset(runs_, generators.data());
     for (int r = 1; r <= tables_.AlleleCount; ++r) {
       for (int p = 1; p <= HaplotypeTables::kMaxCarrier; ++p) {
         carrier_[Ix(r)][Ix(p)] = tables_.Carrier(r, p);
@@ -198,8 +199,12 @@ class LaneCycle {
   HWY_INLINE V Draw(const V& x, const bool* drawing = nullptr, bool reuse = false) {
     if (!finite_) return x;
     if (!reuse) {
-      for (std::size_t l = 0; l < kWidth; ++l) {
+      for (std::size_t l = 0; l < runs_; ++l) {
         if (drawing == nullptr || drawing[l]) uniforms_.Pair(l, uniform1_[l], uniform2_[l]);
+      }
+      for (std::size_t l = runs_; l < kWidth; ++l) {
+        uniform1_[l] = uniform1_[0];
+        uniform2_[l] = uniform2_[0];
       }
     }
     const V u1 = LoadLanes(uniform1_.data());
@@ -403,6 +408,7 @@ class LaneCycle {
   }
 
   std::span<Engine> lanes_;
+  const std::size_t runs_;  // lanes from runs_ on repeat lane 0
   const RunInputs& inputs_;
   const Engine& first_;
   const HaplotypeTables& tables_;
@@ -434,8 +440,8 @@ class LaneCycle {
 
 LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
                                const RunMode& mode, const std::atomic<bool>* stopRequested,
-                               LaneHistory* history) {
-  LaneCycle cycle(lanes, inputs, mode);
+                               LaneHistory* history, int runs) {
+  LaneCycle cycle(lanes, inputs, mode, static_cast<std::size_t>(runs));
   const std::int16_t lastGeneration = lanes.front().params.MaxGen;
   ClearFloatingPointFlags();
   for (std::int16_t generation = 1; generation <= lastGeneration; ++generation) {
@@ -495,18 +501,18 @@ int LaneWidthOfPath(LanePath path) {
 
 LaneOutcome RunLaneBatchOfPath(LanePath path, std::span<Engine> lanes, const RunInputs& inputs,
                                const RunMode& mode, const std::atomic<bool>* stopRequested,
-                               LaneHistory* history) {
+                               LaneHistory* history, int runs) {
   switch (path) {
 #if HWY_TARGETS & HWY_AVX3
     case LanePath::Avx512:
-      return N_AVX3::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
+      return N_AVX3::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
 #endif
 #if HWY_TARGETS & HWY_AVX2
     case LanePath::Avx2:
-      return N_AVX2::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
+      return N_AVX2::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
 #endif
     default:
-      return N_SCALAR::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
+      return N_SCALAR::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
   }
 }
 
