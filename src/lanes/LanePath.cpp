@@ -1,5 +1,7 @@
 #include "lanes/LanePath.hpp"
 
+#include <cpuid.h>
+
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
@@ -23,14 +25,19 @@ constexpr struct {
 
 // What the processor (and the operating system, which must save the wide
 // registers) offers: every instruction set the path's code was compiled for.
+bool HasF16c() {
+  // Not among the names every compiler's __builtin_cpu_supports knows.
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  return __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (ecx & bit_F16C) != 0;
+}
+
 bool ProcessorRuns(LanePath path) {
   __builtin_cpu_init();
   const bool avx2 = __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1") &&
                     __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("pclmul") &&
                     __builtin_cpu_supports("aes") && __builtin_cpu_supports("avx") &&
                     __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                    __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") &&
-                    __builtin_cpu_supports("f16c");
+                    __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") && HasF16c();
   switch (path) {
     case LanePath::Avx512:
       return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
