@@ -468,7 +468,8 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace recmod {
 
-// Highway compiles the kernel once per path into its own namespace; the path
+// Highway compiles the kernel once per path into its own namespace (the
+// baseline into that of the build's own target, HWY_NAMESPACE here); the path
 // is chosen here, from LanePath, rather than through Highway's dispatch
 // library, whose start-up work would cost every program start milliseconds.
 bool LanePathCompiled(LanePath path) {
@@ -495,7 +496,7 @@ int LaneWidthOfPath(LanePath path) {
       return N_AVX2::LaneWidthOnPath();
 #endif
     default:
-      return N_SCALAR::LaneWidthOnPath();
+      return HWY_NAMESPACE::LaneWidthOnPath();
   }
 }
 
@@ -512,7 +513,7 @@ LaneOutcome RunLaneBatchOfPath(LanePath path, std::span<Engine> lanes, const Run
       return N_AVX2::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
 #endif
     default:
-      return N_SCALAR::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
+      return HWY_NAMESPACE::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
   }
 }
 
