@@ -290,10 +290,11 @@ TEST(BatchFaults, ASaveDirectoryRemovedDuringAStartIsARunTimeError) {
   EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
 }
 
-// A loop whose runs take a noticeable time each: a start that kept its lines
-// in memory until a large block was full would show nothing for minutes.
+// A long loop whose batches of runs side by side take a noticeable time each:
+// a start that kept its lines in memory until a large block was full would
+// show nothing for minutes.
 const std::vector<std::string> kSlowLoop = {
-    "--mode", "3", "--demes", "10", "--maxgen", "10000", "--seed", "7", "--iterations", "10000"};
+    "--mode", "3", "--demes", "3", "--maxgen", "2000", "--seed", "7", "--iterations", "10000"};
 
 TEST(BatchFaults, AKillLosesAtMostTheLastSecondOfLines) {
   TempDirectory directory;
