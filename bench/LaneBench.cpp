@@ -1,11 +1,11 @@
 // The runs of a loop side by side: processor time per run-generation of every
 // lane path (AVX-512, AVX2, one-lane baseline) beside the scalar engine, which
 // takes the runs one at a time. Two figures per setting:
-//   timed:kernel  only the generations (RunLaneBatch, or the generation loop
-//                 of RunGenerations), each run set up and started outside the
-//                 timed region;
-//   timed:run     everything a loop does per run: the set-up of its S and K
-//                 (or N and generator), the start state, and the generations.
+//   .../kernel/...  only the generations (RunLaneBatch, or the generation loop
+//                   of RunGenerations), each run set up and started outside
+//                   the timed region;
+//   .../run/...     everything a loop does per run: the set-up of its S and K
+//                   (or N and generator), the start state, and the generations.
 // Loops at the window's start-up values with MaxGen 1000; mode 2 gives every
 // lane its own S and K from the sweep, mode 3 every lane its own generator
 // seeded from (1, position) at Log10(N) = 4.
