@@ -127,7 +127,20 @@ double ThreadSeconds() {
 }
 
 // One batch of LaneWidth() runs per iteration on `path`.
+// Keeps the path the process used before for the benchmarks that follow.
+class KeepLanePath {
+ public:
+  KeepLanePath() : before_(ActiveLanePath()) {}
+  ~KeepLanePath() { UseLanePath(before_); }
+  KeepLanePath(const KeepLanePath&) = delete;
+  KeepLanePath& operator=(const KeepLanePath&) = delete;
+
+ private:
+  LanePath before_;
+};
+
 void BM_LaneRuns(benchmark::State& state, LanePath path, bool kernelOnly) {
+  const KeepLanePath keep;
   UseLanePath(path);
   const LoopSetting setting = SettingOf(state);
   const PreparedLoop loop = Prepare(setting);
@@ -157,7 +170,6 @@ void BM_LaneRuns(benchmark::State& state, LanePath path, bool kernelOnly) {
     runs += width;
   }
   if (messages.count > 0) state.SkipWithError("a run showed a message");
-  UseLanePath(AvailableLanePaths().front());
   Report(state, static_cast<double>(runs) * loop.engine.params.MaxGen, runs, sum);
 }
 
