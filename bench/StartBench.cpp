@@ -40,10 +40,12 @@ int AllCores() {
 }
 
 // "Start simulation" in run mode `mode` at the start-up values, as the user
-// leaves the window after choosing the mode and the directory.
+// leaves the window after choosing the mode and the directory, or with MaxGen
+// `maxgen` typed in (0: the start-up value).
 void BM_LoopStart(benchmark::State& state) {
   const auto mode = static_cast<int>(state.range(0));
   const int threads = state.range(1) == 0 ? AllCores() : static_cast<int>(state.range(1));
+  const auto maxGen = state.range(2);
   ScratchDirectory directory;
   for (auto _ : state) {
     Simulator sim;
@@ -52,6 +54,10 @@ void BM_LoopStart(benchmark::State& state) {
     Option1_GotFocus(sim, mode);
     sim.controls.Text(30) = directory.string();
     txt_LostFocus(sim, 30);
+    if (maxGen > 0) {
+      sim.controls.Text(17) = std::to_string(maxGen);
+      txt_LostFocus(sim, 17);
+    }
     sim.threads = threads;
     sim.seed = 1;
     if (Start_Click(sim) != StartOutcome::Finished) state.SkipWithError("the start did not finish");
@@ -63,13 +69,16 @@ double Least(const std::vector<double>& values) {
   return *std::min_element(values.begin(), values.end());
 }
 
-// Threads 0: every core.
+// Threads 0: every core. Mode 2 at MaxGen 1000 as well: long enough for the
+// runs side by side to show how they scale.
 BENCHMARK(BM_LoopStart)
-    ->ArgNames({"mode", "threads"})
-    ->Args({2, 1})
-    ->Args({2, 0})
-    ->Args({3, 1})
-    ->Args({3, 0})
+    ->ArgNames({"mode", "threads", "maxgen"})
+    ->Args({2, 1, 0})
+    ->Args({2, 0, 0})
+    ->Args({3, 1, 0})
+    ->Args({3, 0, 0})
+    ->Args({2, 1, 1000})
+    ->Args({2, 0, 1000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Repetitions(3)
