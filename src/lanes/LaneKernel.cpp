@@ -86,10 +86,6 @@ class LaneCycle {
         alleleAt_[Ix(h)][Ix(locus)] = static_cast<std::size_t>(tables_.AlleleAt(h, locus));
       }
     }
-    for (int k = 1; k <= tables_.TransitionCount; ++k) {
-      transition_[Ix(k)] = {tables_.TransitionSource(k), tables_.TransitionTarget(k),
-                            tables_.TransitionCoefficient(k)};
-    }
     LoadSelection();
     for (int k = 1; k <= MutationCoefficients::kMax; ++k) {
       for (std::size_t l = 0; l < kWidth; ++l) mutation_[Ix(k)][l] = lanes_[l].mutation.At(k);
@@ -359,30 +355,49 @@ class LaneCycle {
     }
   }
 
+  // The transitions of a deme move frequency between its entries one after
+  // another; with the table known at compile time the entries stay in
+  // registers (or at fixed places on the stack) instead of going back and
+  // forth through the frequency table at indices read from a table.
   void ApplyMutation() {
-    const int rows = tables_.TransitionCount;
+    if (count_ == 4) {
+      MutateDemes<4>(kTransitions2);
+    } else {
+      MutateDemes<8>(kTransitions3);
+    }
+  }
+
+  template <int kCount, std::size_t kRows>
+  HWY_INLINE void MutateDemes(const std::int16_t (&transitions)[kRows][3]) {
     const bool shareUniforms = !inputs_.switches.TotalStochasticity;
-    std::array<std::array<V, 2>, HaplotypeTables::kMaxTransition + 1> amount;
     const V zero = wide::Zero();
     const V one = Constant(1.0);
     for (int deme = 1; deme <= demes_; ++deme) {
-      for (int k = 1; k <= rows; ++k) {
-        const int source = transition_[Ix(k)].source;
-        const V coefficient = LoadLanes(mutation_[Ix(transition_[Ix(k)].coefficient)].data());
+      V f[2][static_cast<std::size_t>(kCount) + 1];
+      for (int c = 0; c <= 1; ++c) {
+        for (int h = 1; h <= kCount; ++h) f[c][h] = Load(c, deme, h);
+      }
+      // Every amount from the frequencies before the first move.
+      V amount[kRows][2];
+      for (std::size_t k = 1; k < kRows; ++k) {
+        const V coefficient = LoadLanes(mutation_[Ix(transitions[k][2])].data());
         for (int c = 0; c <= 1; ++c) {
-          const V x = wide::Mul(Load(c, deme, source), coefficient);
-          amount[Ix(k)][Ix(c)] = Draw(x, nullptr, shareUniforms && c == 1);
+          const V x = wide::Mul(f[c][transitions[k][0]], coefficient);
+          amount[k][c] = Draw(x, nullptr, shareUniforms && c == 1);
         }
       }
-      for (int k = 1; k <= rows; ++k) {
-        const int source = transition_[Ix(k)].source;
-        const int target = transition_[Ix(k)].target;
+      for (std::size_t k = 1; k < kRows; ++k) {
+        const int source = transitions[k][0];
+        const int target = transitions[k][1];
         for (int c = 0; c <= 1; ++c) {
-          V to = wide::Add(Load(c, deme, target), amount[Ix(k)][Ix(c)]);
-          Store(wide::IfThenElse(wide::Gt(to, one), one, to), c, deme, target);
-          V from = wide::Sub(Load(c, deme, source), amount[Ix(k)][Ix(c)]);
-          Store(wide::IfThenElse(wide::Lt(from, zero), zero, from), c, deme, source);
+          const V to = wide::Add(f[c][target], amount[k][c]);
+          f[c][target] = wide::IfThenElse(wide::Gt(to, one), one, to);
+          const V from = wide::Sub(f[c][source], amount[k][c]);
+          f[c][source] = wide::IfThenElse(wide::Lt(from, zero), zero, from);
         }
+      }
+      for (int c = 0; c <= 1; ++c) {
+        for (int h = 1; h <= kCount; ++h) Store(f[c][h], c, deme, h);
       }
       Normalise(deme, 0);
     }
@@ -425,12 +440,6 @@ class LaneCycle {
   std::array<std::array<int, HaplotypeTables::kMaxCarrier + 1>, HaplotypeTables::kMaxAllele + 1>
       carrier_{};
   std::array<std::array<std::size_t, HaplotypeTables::kMaxLocus + 1>, kHaplotypes> alleleAt_{};
-  struct Transition {
-    int source = 0;
-    int target = 0;
-    int coefficient = 0;
-  };
-  std::array<Transition, HaplotypeTables::kMaxTransition + 1> transition_{};
   alignas(64) std::array<double, kMaxLanes> uniform1_{};
   alignas(64) std::array<double, kMaxLanes> uniform2_{};
   LaneUniforms<kMaxLanes> uniforms_;

@@ -60,6 +60,18 @@ struct HaplotypeTables {
   }
 };
 
+// The mutation transitions of two and three loci: source, target and
+// coefficient index per row (row 0 unused), as MutationTransitions holds them.
+inline constexpr std::int16_t kTransitions2[11][3] = {{0, 0, 0}, {2, 4, 1}, {3, 4, 1}, {1, 2, 2},
+                                                      {1, 3, 2}, {1, 4, 3}, {2, 1, 4}, {3, 1, 4},
+                                                      {4, 2, 5}, {4, 3, 5}, {4, 1, 6}};
+inline constexpr std::int16_t kTransitions3[39][3] = {
+    {0, 0, 0},  {5, 8, 1},  {6, 8, 1},  {7, 8, 1},  {2, 5, 2},  {2, 7, 2},  {3, 5, 2}, {3, 6, 2},
+    {4, 6, 2},  {4, 7, 2},  {2, 8, 3},  {3, 8, 3},  {4, 8, 3},  {1, 2, 4},  {1, 3, 4}, {1, 4, 4},
+    {1, 5, 5},  {1, 6, 5},  {1, 7, 5},  {1, 8, 6},  {2, 1, 7},  {3, 1, 7},  {4, 1, 7}, {5, 2, 8},
+    {5, 3, 8},  {6, 3, 8},  {6, 4, 8},  {7, 2, 8},  {7, 4, 8},  {5, 1, 9},  {6, 1, 9}, {7, 1, 9},
+    {8, 5, 10}, {8, 6, 10}, {8, 7, 10}, {8, 2, 11}, {8, 3, 11}, {8, 4, 11}, {8, 1, 12}};
+
 // Fills the tables for `allelesNumber` loci: 2 gives the two-locus tables, any
 // other value the three-locus ones. Entries outside the ranges in use keep what
 // they held, exactly as a switch from three loci to two leaves them.
