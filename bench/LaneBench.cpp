@@ -218,7 +218,9 @@ void Settings(benchmark::internal::Benchmark* b) {
 const bool kRegistered = [] {
   for (const bool kernelOnly : {true, false}) {
     const std::string timed = kernelOnly ? "kernel" : "run";
-    for (const LanePath path : AvailableLanePaths()) {
+    std::vector<LanePath> paths = AvailableLanePaths();
+    paths.push_back(LanePath::Scalar);
+    for (const LanePath path : paths) {
       const std::string name = std::string("BM_LaneRuns/") + LanePathName(path) + "/" + timed;
       if (path == LanePath::Scalar) {
         benchmark::RegisterBenchmark(name.c_str(), BM_ScalarRuns, kernelOnly)->Apply(Settings);
