@@ -429,8 +429,11 @@ TEST(BatchProgram, ProgressHelpAndVersion) {
 
 TEST(BatchProgram, AnInterruptStopsAfterAGenerationWithCompleteFiles) {
   TempDirectory dir;
-  // 820 runs of 10000 generations: far longer than the test waits.
-  const pid_t pid = LaunchIn(dir.path(), BatchCommand({"--mode", "2", "--maxgen", "10000"}));
+  // 820 runs of 10000 generations with 3 loci and 10 demes: far longer than
+  // the test waits, even side by side.
+  const pid_t pid =
+      LaunchIn(dir.path(),
+               BatchCommand({"--mode", "2", "--loci", "3", "--demes", "10", "--maxgen", "10000"}));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!fs::exists(dir / "ReportFile2.txt") && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
