@@ -66,7 +66,12 @@ std::string AvailableNames() {
 
 LanePath PathFromEnvironment() {
   const char* value = std::getenv("RECMOD_SIMD");
-  if (value == nullptr || *value == '\0') return AvailableLanePaths().front();
+  if (value == nullptr || *value == '\0') {
+    // Without AVX2 the lanes are one number wide, and the scalar engine, whose
+    // draw skips the branches it does not take, is as fast or faster.
+    const LanePath fastest = AvailableLanePaths().front();
+    return fastest == LanePath::Baseline ? LanePath::Scalar : fastest;
+  }
   for (const auto& entry : kPaths) {
     if (entry.name != std::string(value)) continue;
     if (!Runnable(entry.path)) {

@@ -18,10 +18,10 @@ const char* LanePathName(LanePath path);
 // processor runs, is not among them).
 std::vector<LanePath> AvailableLanePaths();
 
-// The path in use: the fastest the processor has, unless RECMOD_SIMD names
-// another. Throws std::runtime_error naming the fault when RECMOD_SIMD holds
-// an unknown name or one the processor cannot run; front ends call it once at
-// start to report that.
+// The path in use: the fastest vector path the processor has (Scalar when it
+// has neither AVX-512 nor AVX2), unless RECMOD_SIMD names another. Throws std::runtime_error naming
+// the fault when RECMOD_SIMD holds an unknown name or one the processor cannot run; front ends call
+// it once at start to report that.
 LanePath ActiveLanePath();
 
 // Switches to `path` for the rest of the process (tests and benchmarks);
