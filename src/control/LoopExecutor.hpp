@@ -72,9 +72,10 @@ class LoopExecutor {
  public:
   virtual ~LoopExecutor() = default;
 
-  // True when every run happens on the calling thread on `master` itself,
-  // each run continuing from the state the previous one left, as in the window.
-  // Otherwise each run gets a copy of `master` as it was when Execute began,
+  // True when every run happens on the calling thread, as in the window: a
+  // run through body.run on `master` itself, continuing from the state the
+  // previous one left, a batch through body.runBatch on copies of `master` as
+  // it was when Execute began. Otherwise every run and batch gets such copies,
   // and reach and consume may be called from another thread (never two at a
   // time).
   virtual bool RunsOnCallingThread() const = 0;
