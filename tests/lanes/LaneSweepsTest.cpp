@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lanes/LanePath.hpp"
+#include "support/FailingSweep.hpp"
 #include "support/ProgramRun.hpp"
 
 namespace recmod {
@@ -82,32 +83,7 @@ TEST(LaneSweeps, ARunThatFailsMidSweepEndsTheStartAsInTheScalarEngine) {
        "--AB", "1", "--s-range", "-0.99:-0.9:0.03", "--k-range", "0.9:1.02:0.01", "--maxgen", "30"},
       // Drift empties the population of a few runs only, the first at
       // position 37 (in the block of Log10(N) 2.5).
-      {"--mode",
-       "3",
-       "--log10n-from",
-       "1",
-       "--log10n-to",
-       "4",
-       "--iterations",
-       "10",
-       "--a",
-       "0.98",
-       "--b",
-       "0.98",
-       "--S",
-       "1",
-       "--K",
-       "1.4",
-       "--tick",
-       "InversionOfS",
-       "--tick",
-       "SinusoidalOption",
-       "--inversion-period",
-       "10",
-       "--maxgen",
-       "30",
-       "--seed",
-       "1"},
+      testing::kDriftEmptiesSomeRuns,
   };
   for (const auto& start : starts) {
     SCOPED_TRACE(Joined(start));

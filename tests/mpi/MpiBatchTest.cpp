@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/FailingSweep.hpp"
+
 #include "MpiRun.hpp"
 
 namespace recmod::testing {
@@ -164,35 +166,8 @@ TEST(MpiBatch, RankZeroAloneDrawsThePictureOfTheSweep) {
   EXPECT_EQ(redraws.Count(), writesAlone.Count());
 }
 
-// A population that loses its last haplotype to drift in some runs only: the
-// first such run in loop order is position 37 (in the block of Log10(N) 2.5).
-const std::vector<std::string> kFailingSweep = {"--mode",
-                                                "3",
-                                                "--log10n-from",
-                                                "1",
-                                                "--log10n-to",
-                                                "4",
-                                                "--iterations",
-                                                "10",
-                                                "--a",
-                                                "0.98",
-                                                "--b",
-                                                "0.98",
-                                                "--S",
-                                                "1",
-                                                "--K",
-                                                "1.4",
-                                                "--tick",
-                                                "InversionOfS",
-                                                "--tick",
-                                                "SinusoidalOption",
-                                                "--inversion-period",
-                                                "10",
-                                                "--maxgen",
-                                                "30",
-                                                "--seed",
-                                                "1",
-                                                "--quiet"};
+// A population that loses its last haplotype to drift in some runs only.
+const std::vector<std::string> kFailingSweep = With(testing::kDriftEmptiesSomeRuns, {"--quiet"});
 
 TEST(MpiBatch, AFailingRunEndsTheJobWithTheLinesOfOneProcess) {
   const ProgramOutcome one = RunBatchProcess(With(kFailingSweep, {"--threads", "1"}));
