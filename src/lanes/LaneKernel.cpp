@@ -10,6 +10,11 @@
 // forbids contraction, and the sums run over haplotypes and demes in the
 // scalar order. Whatever would raise a run-time error in any run ends the
 // batch, which the caller then runs one run at a time.
+//
+// The cycle is compiled for two and for three loci and for N infinite and
+// finite, so that the haplotype tables, the mutation transitions and the
+// loops over haplotypes are known at compile time: a deme's entries then stay
+// in registers from the load to the store of each step.
 
 // The paths: AVX-512 (Highway's AVX3), AVX2, and one lane on any x86-64.
 #define HWY_DISABLED_TARGETS (HWY_SSSE3 | HWY_SSE4 | HWY_AVX3_DL)
@@ -22,13 +27,16 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "control/GenerationCycle.hpp"
 #include "lanes/LaneBatch.hpp"
 #include "lanes/LanePath.hpp"
 #include "lanes/LaneUniforms.hpp"
-#include "lanes/WideVector-inl.hpp"
+#include "lanes/LaneVectors-inl.hpp"
+#include "model/HaplotypeTables.hpp"
 #include "model/RuntimeError.hpp"
 
 HWY_BEFORE_NAMESPACE();
@@ -36,55 +44,89 @@ namespace recmod {
 namespace HWY_NAMESPACE {
 namespace {
 
-using V = wide::Vec;
-using M = wide::Mask;
+namespace hn = hwy::HWY_NAMESPACE;
+using lanes::D;
+using lanes::kPerVector;
+using lanes::kWidth;
+using lanes::M;
+using lanes::V;
 
-// Runs per batch on this path.
-constexpr std::size_t kMaxLanes = wide::kWidth;
-
-// An index of the tables below, which count from 1 as the scalar tables do.
-constexpr std::size_t Ix(int index) {
-  return static_cast<std::size_t>(index);
-}
 constexpr int kSlots = PopulationState::kMaxSlot + 1;
 constexpr int kHaplotypes = PopulationState::kMaxHaplotype + 1;
 
+// An index of the tables, which count from 1 as the scalar tables do.
+constexpr std::size_t Ix(int index) {
+  return static_cast<std::size_t>(index);
+}
+
+// The haplotype tables of two and three loci, known at compile time.
+template <int kLoci>
+struct Loci;
+template <>
+struct Loci<2> {
+  static constexpr int kCount = 4;
+  static constexpr int kAlleles = 4;
+  static constexpr int kCarriers = 2;
+  static constexpr const auto& carriers = kCarriers2;
+  static constexpr const auto& alleleAt = kAlleles2;
+  static constexpr const auto& transitions = kTransitions2;
+};
+template <>
+struct Loci<3> {
+  static constexpr int kCount = 8;
+  static constexpr int kAlleles = 6;
+  static constexpr int kCarriers = 4;
+  static constexpr const auto& carriers = kCarriers3;
+  static constexpr const auto& alleleAt = kAlleles3;
+  static constexpr const auto& transitions = kTransitions3;
+};
+
+// Calls step(std::integral_constant<std::size_t, i>) for i = first .. last,
+// unrolled, so that indices read from the constant tables are constants.
+template <std::size_t kFirst, std::size_t kLast, typename Step>
+HWY_INLINE void Unrolled(Step&& step) {
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    (step(std::integral_constant<std::size_t, kFirst + I>{}), ...);
+  }
+  (std::make_index_sequence<kLast + 1 - kFirst>{});
+}
+
+// One entry of the frequency table for every run of the batch.
+struct alignas(kWidth * sizeof(double) < 64 ? kWidth * sizeof(double) : 64) Entry {
+  double run[kWidth];
+};
+
+template <int kLoci, bool kFinite>
 class LaneCycle {
+  using Tables = Loci<kLoci>;
+  static constexpr int kCount = Tables::kCount;
+  static constexpr std::size_t kEntries = static_cast<std::size_t>(Tables::kCount) + 1;
+  // A deme's entries of two classes (R+ and R-, or their means), numbered
+  // from 1 as haplotypes are.
+  using Deme = V[2][kEntries];
+
  public:
-  LaneCycle(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode, std::size_t runs)
-      : lanes_(lanes),
-        runs_(runs),
-        inputs_(inputs),
-        first_(lanes.front()),
-        tables_(first_.tables),
-        demes_(first_.params.Demes),
-        count_(tables_.HaplotypeCount),
-        finite_(!mode.InfinitePopulation && !inputs.switches.ExactSampling) {
-    freq_.assign(Index(0, demes_ + 1, 0), 0.0);
+  LaneCycle(std::span<Engine> lanes, const RunInputs& inputs)
+      : lanes_(lanes), inputs_(inputs), first_(lanes.front()), demes_(first_.params.Demes) {
+    freq_.resize(Index(0, demes_ + 1, 0));
     for (int deme = 1; deme <= demes_; ++deme) {
       for (int slot = 0; slot < kSlots; ++slot) {
-        for (int h = 1; h <= count_; ++h) {
+        for (int h = 1; h <= kCount; ++h) {
           for (std::size_t l = 0; l < kWidth; ++l) {
-            freq_[Index(slot, deme, h) + l] = lanes_[l].population.Freq(slot, deme, h);
+            freq_[Index(slot, deme, h)].run[l] = lanes_[l].population.Freq(slot, deme, h);
           }
         }
       }
     }
-    std::array<UniformGenerator, kMaxLanes> generators{};
-    for (std::size_t l = 0; l < kWidth; ++l) {
-      generators[l] = lanes_[l].draw.generator;
-      populationSize_[l] = lanes_[l].draw.PopulationSize;
-    }
-    uniforms_.Reset(runs_, generators.data());
-    for (int r = 1; r <= tables_.AlleleCount; ++r) {
-      for (int p = 1; p <= HaplotypeTables::kMaxCarrier; ++p) {
-        carrier_[Ix(r)][Ix(p)] = tables_.Carrier(r, p);
+    if constexpr (kFinite) {
+      // Every lane draws from its own generator; the lanes beyond the last
+      // run are copies of the first and repeat its numbers exactly.
+      std::array<UniformGenerator, kWidth> generators{};
+      for (std::size_t l = 0; l < kWidth; ++l) {
+        generators[l] = lanes_[l].draw.generator;
+        populationSize_[l] = lanes_[l].draw.PopulationSize;
       }
-    }
-    for (int h = 1; h <= count_; ++h) {
-      for (int locus = 1; locus <= HaplotypeTables::kMaxLocus; ++locus) {
-        alleleAt_[Ix(h)][Ix(locus)] = static_cast<std::size_t>(tables_.AlleleAt(h, locus));
-      }
+      uniforms_.Reset(kWidth, generators.data());
     }
     LoadSelection();
     for (int k = 1; k <= MutationCoefficients::kMax; ++k) {
@@ -120,7 +162,7 @@ class LaneCycle {
     for (std::size_t l = 0; l < static_cast<std::size_t>(history.runs); ++l) {
       double* row = history.Of(static_cast<int>(l), generation);
       for (int c = 0; c <= 1; ++c) {
-        for (int h = 1; h <= count_; ++h) *row++ = freq_[Index(slot + c, 1, h) + l];
+        for (int h = 1; h <= kCount; ++h) *row++ = freq_[Index(slot + c, 1, h)].run[l];
       }
     }
   }
@@ -130,48 +172,57 @@ class LaneCycle {
     const int slot = demes_ <= 1 ? 0 : 3;
     for (std::size_t l = 0; l < kWidth; ++l) {
       double sum = 0.0;
-      for (int h = 1; h <= count_; ++h) sum = sum + freq_[Index(slot, 1, h) + l];
+      for (int h = 1; h <= kCount; ++h) sum = sum + freq_[Index(slot, 1, h)].run[l];
       lanes_[l].recorder.SexFrequency = sum;
     }
   }
 
  private:
-  HWY_INLINE std::size_t Index(int slot, int deme, int h) const {
-    return ((static_cast<std::size_t>(deme) * kSlots + static_cast<std::size_t>(slot)) *
-                kHaplotypes +
-            static_cast<std::size_t>(h)) *
-           kWidth;
+  static std::size_t Index(int slot, int deme, int h) {
+    return (static_cast<std::size_t>(deme) * kSlots + static_cast<std::size_t>(slot)) *
+               kHaplotypes +
+           static_cast<std::size_t>(h);
   }
-  HWY_INLINE V Load(int slot, int deme, int h) const {
-    return wide::Load(freq_.data() + Index(slot, deme, h));
+  HWY_INLINE double* At(int slot, int deme, int h, std::size_t part) {
+    return freq_[Index(slot, deme, h)].run + part * kPerVector;
   }
-  HWY_INLINE void Store(const V& value, int slot, int deme, int h) {
-    wide::Store(value, freq_.data() + Index(slot, deme, h));
+  HWY_INLINE V Load(int slot, int deme, int h, std::size_t part) {
+    return hn::Load(D(), At(slot, deme, h, part));
   }
-  static V Constant(double value) { return wide::Set(value); }
-  static V LoadLanes(const double* values) { return wide::Load(values); }
-  void FailWhere(const M& where) {
-    if (!wide::AllFalse(where)) failed_ = true;
+  HWY_INLINE void Store(V value, int slot, int deme, int h, std::size_t part) {
+    hn::Store(value, D(), At(slot, deme, h, part));
+  }
+  // The entries of slots firstSlot and firstSlot + 1 of a deme.
+  HWY_INLINE void LoadDeme(Deme& f, int firstSlot, int deme, std::size_t part) {
+    for (int c = 0; c <= 1; ++c) {
+      for (int h = 1; h <= kCount; ++h) f[c][h] = Load(firstSlot + c, deme, h, part);
+    }
+  }
+  HWY_INLINE void StoreDeme(const Deme& f, int firstSlot, int deme, std::size_t part) {
+    for (int c = 0; c <= 1; ++c) {
+      for (int h = 1; h <= kCount; ++h) Store(f[c][h], firstSlot + c, deme, h, part);
+    }
+  }
+  template <std::size_t kLanes>
+  static HWY_INLINE V LoadPart(const std::array<double, kLanes>& values, std::size_t part) {
+    return hn::Load(D(), values.data() + part * kPerVector);
   }
 
   // The selection coefficient of every haplotype, per run.
   void LoadSelection() {
-    alignas(64) std::array<double, kMaxLanes> s{}, doubleMutant{}, tripleMutant{};
-    for (std::size_t l = 0; l < kWidth; ++l) {
-      s[l] = lanes_[l].params.S;
-      doubleMutant[l] = lanes_[l].params.DoubleMutantSelection;
-      tripleMutant[l] = lanes_[l].params.TripleMutantSelection;
-    }
-    for (int h = 2; h <= count_; ++h) {
-      const double* source = s.data();
-      if (tables_.AllelesNumber == 2) {
-        if (h == 4) source = doubleMutant.data();
-      } else if (h > 7) {
-        source = tripleMutant.data();
-      } else if (h > 4) {
-        source = doubleMutant.data();
+    for (int h = 2; h <= kCount; ++h) {
+      for (std::size_t l = 0; l < kWidth; ++l) {
+        const ModelParameters& params = lanes_[l].params;
+        double coefficient = params.S;
+        if (kLoci == 2) {
+          if (h == 4) coefficient = params.DoubleMutantSelection;
+        } else if (h > 7) {
+          coefficient = params.TripleMutantSelection;
+        } else if (h > 4) {
+          coefficient = params.DoubleMutantSelection;
+        }
+        selection_[Ix(h)][l] = coefficient;
       }
-      for (std::size_t l = 0; l < kWidth; ++l) selection_[Ix(h)][l] = source[l];
     }
   }
 
@@ -188,74 +239,73 @@ class LaneCycle {
     LoadSelection();
   }
 
-  // DrawFrequency for every run. `drawing` holds the runs that draw (all when
-  // null); the others take no uniform numbers, and their result is unused.
-  // With `reuse` every run draws with the pair of uniforms of its previous
-  // draw.
-  HWY_INLINE V Draw(const V& x, const bool* drawing = nullptr, bool reuse = false) {
-    if (!finite_) return x;
-    if (!reuse) {
-      for (std::size_t l = 0; l < runs_; ++l) {
-        if (drawing == nullptr || drawing[l]) uniforms_.Pair(l, uniform1_[l], uniform2_[l]);
+  // DrawFrequency for the runs of one vector. `drawing` holds, for every run
+  // of the batch, whether it draws (all do when null); the others take no
+  // uniform numbers, and their result is unused. With `reuse` every run draws
+  // with the pair of uniforms of its previous draw.
+  HWY_INLINE V Draw(V x, std::size_t part, const bool* drawing = nullptr, bool reuse = false) {
+    if constexpr (!kFinite) {
+      return x;
+    } else {
+      const std::size_t first = part * kPerVector;
+      if (!reuse) {
+        for (std::size_t l = first; l < first + kPerVector; ++l) {
+          if (drawing == nullptr || drawing[l]) uniforms_.Pair(l, uniform1_[l], uniform2_[l]);
+        }
       }
-      for (std::size_t l = runs_; l < kWidth; ++l) {
-        uniform1_[l] = uniform1_[0];
-        uniform2_[l] = uniform2_[0];
-      }
+      const V u1 = LoadPart(uniform1_, part);
+      const V u2 = LoadPart(uniform2_, part);
+      const V N = LoadPart(populationSize_, part);
+      const V zero = hn::Zero(D());
+      const V one = hn::Set(D(), 1.0);
+      const M negative = hn::Lt(x, zero);
+      const V y = hn::IfThenElse(negative, hn::Neg(x), x);
+      const V m = hn::Mul(y, N);
+      const M whole = hn::Gt(y, one);  // y > 1: the count is m itself
+      // Above one the root is not taken (its argument would be negative).
+      const V root = hn::Sqrt(hn::IfThenElse(whole, zero, hn::Mul(hn::Mul(y, N), hn::Sub(one, y))));
+      const M aboveOne = hn::Gt(m, one);
+      const V moved =
+          hn::IfThenElse(hn::Lt(u1, hn::Set(D(), 0.5)), hn::Sub(m, root), hn::Add(m, root));
+      const V floor = hn::Floor(moved);
+      const V fraction = hn::Sub(moved, floor);
+      V count = hn::IfThenElse(aboveOne, floor, zero);
+      const V rest = hn::IfThenElse(aboveOne, fraction, m);
+      count = hn::IfThenElse(hn::Lt(u2, rest), hn::Add(count, one), count);
+      count = hn::IfThenElse(whole, m, count);
+      const V r = hn::Div(count, N);
+      return hn::IfThenElse(negative, hn::Neg(r), r);
     }
-    const V u1 = LoadLanes(uniform1_.data());
-    const V u2 = LoadLanes(uniform2_.data());
-    const V N = LoadLanes(populationSize_.data());
-    const V zero = wide::Zero();
-    const V one = Constant(1.0);
-    const M negative = wide::Lt(x, zero);
-    const V y = wide::IfThenElse(negative, wide::Neg(x), x);
-    const V m = wide::Mul(y, N);
-    const M whole = wide::Gt(y, one);  // y > 1: the count is m itself
-    // Above one the root is not taken (its argument would be negative).
-    const V root =
-        wide::Sqrt(wide::IfThenElse(whole, zero, wide::Mul(wide::Mul(y, N), wide::Sub(one, y))));
-    const M aboveOne = wide::Gt(m, one);
-    const V moved =
-        wide::IfThenElse(wide::Lt(u1, Constant(0.5)), wide::Sub(m, root), wide::Add(m, root));
-    const V floor = wide::Floor(moved);
-    const V fraction = wide::Sub(moved, floor);
-    V count = wide::IfThenElse(aboveOne, floor, zero);
-    const V rest = wide::IfThenElse(aboveOne, fraction, m);
-    count = wide::IfThenElse(wide::Lt(u2, rest), wide::Add(count, one), count);
-    count = wide::IfThenElse(whole, m, count);
-    const V r = wide::Div(count, N);
-    return wide::IfThenElse(negative, wide::Neg(r), r);
   }
 
-  // NormaliseDeme: negative entries to 0, then division by the total, which
-  // leaves a total of exactly 1 as it is (x / 1 is x).
-  HWY_INLINE void Normalise(int deme, int firstSlot) {
-    const V zero = wide::Zero();
+  // NormaliseDeme on a deme held in registers: negative entries to 0, then
+  // division by the total, which leaves a total of exactly 1 as it is
+  // (x / 1 is x).
+  HWY_INLINE void Normalise(Deme& f) {
+    const V zero = hn::Zero(D());
     V total = zero;
-    for (int k = firstSlot; k <= firstSlot + 1; ++k) {
-      for (int h = 1; h <= count_; ++h) {
-        V f = Load(k, deme, h);
-        f = wide::IfThenElse(wide::Lt(f, zero), zero, f);
-        Store(f, k, deme, h);
-        total = wide::Add(total, f);
+    for (int c = 0; c <= 1; ++c) {
+      for (int h = 1; h <= kCount; ++h) {
+        f[c][h] = lanes::AtLeastZero(f[c][h]);
+        total = hn::Add(total, f[c][h]);
       }
     }
-    const M empty = wide::Not(wide::Gt(total, zero));
-    FailWhere(empty);
-    const V divisor = wide::IfThenElse(empty, Constant(1.0), total);
-    for (int k = firstSlot; k <= firstSlot + 1; ++k) {
-      for (int h = 1; h <= count_; ++h) Store(wide::Div(Load(k, deme, h), divisor), k, deme, h);
+    const M empty = hn::Not(hn::Gt(total, zero));
+    if (!hn::AllFalse(D(), empty)) failed_ = true;
+    const V divisor = hn::IfThenElse(empty, hn::Set(D(), 1.0), total);
+    for (int c = 0; c <= 1; ++c) {
+      for (int h = 1; h <= kCount; ++h) f[c][h] = hn::Div(f[c][h], divisor);
     }
   }
 
-  // AlleleSum: the carriers of `allele` in their listed order.
-  HWY_INLINE V AlleleSum(int slot, int deme, int allele) const {
-    V sum = wide::Add(Load(slot, deme, carrier_[Ix(allele)][1]),
-                      Load(slot, deme, carrier_[Ix(allele)][2]));
-    if (tables_.AllelesNumber == 3) {
-      sum = wide::Add(sum, Load(slot, deme, carrier_[Ix(allele)][3]));
-      sum = wide::Add(sum, Load(slot, deme, carrier_[Ix(allele)][4]));
+  // AlleleSum: the carriers of allele r in their listed order.
+  template <std::size_t r>
+  static HWY_INLINE V AlleleSum(const V (&f)[kEntries]) {
+    constexpr auto& carriers = Tables::carriers[r];
+    V sum = hn::Add(f[carriers[1]], f[carriers[2]]);
+    if constexpr (Tables::kCarriers == 4) {
+      sum = hn::Add(sum, f[carriers[3]]);
+      sum = hn::Add(sum, f[carriers[4]]);
     }
     return sum;
   }
@@ -263,194 +313,202 @@ class LaneCycle {
   void Recombine() {
     const float z = first_.params.z;
     for (int deme = 1; deme <= demes_; ++deme) {
-      if (z == 0.0F) {
-        RecombineWithinSex(deme);
-      } else if (z > 0.0F) {
-        RecombineInPool(deme, z);
+      for (std::size_t part = 0; part < lanes::kParts; ++part) {
+        Deme f;
+        LoadDeme(f, 0, deme, part);
+        if (z == 0.0F) {
+          RecombineWithinSex(f, part);
+        } else if (z > 0.0F) {
+          RecombineInPool(f, part, z);
+        }
+        Normalise(f);
+        StoreDeme(f, 0, deme, part);
       }
-      Normalise(deme, 0);
     }
   }
 
-  void RecombineWithinSex(int deme) {
-    std::array<V, HaplotypeTables::kMaxAllele + 1> allele;
-    for (int r = 1; r <= tables_.AlleleCount; ++r) allele[Ix(r)] = AlleleSum(0, deme, r);
-    V s0 = wide::Zero();
-    for (int h = 1; h <= count_; ++h) s0 = wide::Add(s0, Load(0, deme, h));
+  void RecombineWithinSex(Deme& f, std::size_t part) {
+    V allele[static_cast<std::size_t>(Tables::kAlleles) + 1];
+    Unrolled<1, Tables::kAlleles>([&](auto r) { allele[r] = AlleleSum<r>(f[0]); });
+    V s0 = hn::Zero(D());
+    for (int h = 1; h <= kCount; ++h) s0 = hn::Add(s0, f[0][h]);
     // A run whose R+ class is empty in this deme skips the step.
-    const M active = wide::Gt(s0, wide::Zero());
-    alignas(64) std::array<bool, kMaxLanes> drawing{};
-    const bool all = wide::AllTrue(active);
-    if (!all) wide::StoreFlags(active, drawing.data());
-    const V total = wide::IfThenElse(active, s0, Constant(1.0));
-    for (int h = 1; h <= count_; ++h) {
-      V e = wide::Mul(allele[alleleAt_[Ix(h)][2]], allele[alleleAt_[Ix(h)][1]]);
-      if (tables_.AllelesNumber == 3) {
-        e = wide::Div(wide::Mul(e, allele[alleleAt_[Ix(h)][3]]), total);
-      }
-      const V f = Load(0, deme, h);
-      const V x = wide::Sub(wide::Half(wide::Div(e, total)), wide::Half(f));
-      const V drawn = wide::Add(Draw(x, all ? nullptr : drawing.data()), f);
-      Store(wide::IfThenElse(active, drawn, f), 0, deme, h);
-    }
+    const M active = hn::Gt(s0, hn::Zero(D()));
+    alignas(64) std::array<bool, kWidth> drawing{};
+    const bool all = hn::AllTrue(D(), active);
+    if (kFinite && !all) lanes::StoreFlags(active, drawing.data() + part * kPerVector);
+    const V total = hn::IfThenElse(active, s0, hn::Set(D(), 1.0));
+    Unrolled<1, kCount>([&](auto h) {
+      constexpr auto& at = Tables::alleleAt[h];
+      V e = hn::Mul(allele[at[2]], allele[at[1]]);
+      if constexpr (kLoci == 3) e = hn::Div(hn::Mul(e, allele[at[3]]), total);
+      const V x = hn::Sub(lanes::Half(hn::Div(e, total)), lanes::Half(f[0][h]));
+      const V drawn = hn::Add(Draw(x, part, all ? nullptr : drawing.data()), f[0][h]);
+      f[0][h] = hn::IfThenElse(active, drawn, f[0][h]);
+    });
   }
 
-  void RecombineInPool(int deme, float z) {
-    const V share = Constant(static_cast<double>(z));
-    V s0 = wide::Zero();
-    V s2 = wide::Zero();
-    for (int h = 1; h <= count_; ++h) {
-      s0 = wide::Add(s0, Load(0, deme, h));
-      const V recombining = wide::Mul(share, Load(1, deme, h));
-      Store(recombining, 2, deme, h);
-      s2 = wide::Add(s2, recombining);
+  void RecombineInPool(Deme& f, std::size_t part, float z) {
+    const V share = hn::Set(D(), static_cast<double>(z));
+    V s0 = hn::Zero(D());
+    V s2 = hn::Zero(D());
+    V pool[kEntries];  // the recombining share of R-
+    for (int h = 1; h <= kCount; ++h) {
+      s0 = hn::Add(s0, f[0][h]);
+      pool[h] = hn::Mul(share, f[1][h]);
+      s2 = hn::Add(s2, pool[h]);
     }
-    const V pool = wide::Add(s2, s0);
-    std::array<V, HaplotypeTables::kMaxAllele + 1> allele;
-    for (int r = 1; r <= tables_.AlleleCount; ++r) {
-      allele[Ix(r)] = wide::Add(AlleleSum(2, deme, r), AlleleSum(0, deme, r));
-    }
-    const M empty = wide::Eq(pool, wide::Zero());
-    FailWhere(empty);
-    const V total = wide::IfThenElse(empty, Constant(1.0), pool);
+    const V sum = hn::Add(s2, s0);
+    V allele[static_cast<std::size_t>(Tables::kAlleles) + 1];
+    Unrolled<1, Tables::kAlleles>(
+        [&](auto r) { allele[r] = hn::Add(AlleleSum<r>(pool), AlleleSum<r>(f[0])); });
+    const M empty = hn::Eq(sum, hn::Zero(D()));
+    if (!hn::AllFalse(D(), empty)) failed_ = true;
+    const V total = hn::IfThenElse(empty, hn::Set(D(), 1.0), sum);
     // The square is the C library's pow, as in the scalar engine.
-    alignas(64) std::array<double, kMaxLanes> totals{}, squares{};
-    wide::Store(total, totals.data());
-    for (std::size_t l = 0; l < kWidth; ++l) squares[l] = std::pow(totals[l], 2);
-    const V square = wide::Load(squares.data());
-    for (int h = 1; h <= count_; ++h) {
-      V e = wide::Mul(allele[alleleAt_[Ix(h)][2]], allele[alleleAt_[Ix(h)][1]]);
-      e = wide::Div(e, square);
-      if (tables_.AllelesNumber == 3) {
-        e = wide::Div(wide::Mul(e, allele[alleleAt_[Ix(h)][3]]), total);
-      }
-      const V sex = Load(0, deme, h);
-      const V xSex = wide::Sub(wide::Half(wide::Mul(e, s0)), wide::Half(sex));
-      Store(wide::Add(Draw(xSex), sex), 0, deme, h);
-      const V xAsex = wide::Sub(wide::Half(wide::Mul(e, s2)), wide::Half(Load(2, deme, h)));
-      const V asex = Load(1, deme, h);
-      Store(wide::Add(Draw(xAsex), asex), 1, deme, h);
-    }
+    HWY_ALIGN double squares[kPerVector];
+    hn::Store(total, D(), squares);
+    for (double& square : squares) square = std::pow(square, 2);
+    const V square = hn::Load(D(), squares);
+    Unrolled<1, kCount>([&](auto h) {
+      constexpr auto& at = Tables::alleleAt[h];
+      V e = hn::Div(hn::Mul(allele[at[2]], allele[at[1]]), square);
+      if constexpr (kLoci == 3) e = hn::Div(hn::Mul(e, allele[at[3]]), total);
+      const V xSex = hn::Sub(lanes::Half(hn::Mul(e, s0)), lanes::Half(f[0][h]));
+      f[0][h] = hn::Add(Draw(xSex, part), f[0][h]);
+      const V xAsex = hn::Sub(lanes::Half(hn::Mul(e, s2)), lanes::Half(pool[h]));
+      f[1][h] = hn::Add(Draw(xAsex, part), f[1][h]);
+    });
   }
 
   void ApplyGeneticDrift() {
     for (int deme = 1; deme <= demes_; ++deme) {
-      for (int c = 0; c <= 1; ++c) {
-        for (int h = 1; h <= count_; ++h) Store(Draw(Load(c, deme, h)), c, deme, h);
+      for (std::size_t part = 0; part < lanes::kParts; ++part) {
+        Deme f;
+        LoadDeme(f, 0, deme, part);
+        for (int c = 0; c <= 1; ++c) {
+          for (int h = 1; h <= kCount; ++h) f[c][h] = Draw(f[c][h], part);
+        }
+        Normalise(f);
+        StoreDeme(f, 0, deme, part);
       }
-      Normalise(deme, 0);
     }
   }
 
   void ApplySelection() {
     for (int deme = 1; deme <= demes_; ++deme) {
-      for (int c = 0; c <= 1; ++c) {
-        for (int h = 2; h <= count_; ++h) {
-          const V f = Load(c, deme, h);
-          const V x = wide::Mul(f, LoadLanes(selection_[Ix(h)].data()));
-          Store(wide::Add(Draw(x), f), c, deme, h);
+      for (std::size_t part = 0; part < lanes::kParts; ++part) {
+        Deme f;
+        LoadDeme(f, 0, deme, part);
+        for (int c = 0; c <= 1; ++c) {
+          for (int h = 2; h <= kCount; ++h) {
+            const V x = hn::Mul(f[c][h], LoadPart(selection_[Ix(h)], part));
+            f[c][h] = hn::Add(Draw(x, part), f[c][h]);
+          }
         }
+        Normalise(f);
+        StoreDeme(f, 0, deme, part);
       }
-      Normalise(deme, 0);
     }
   }
 
-  // The transitions of a deme move frequency between its entries one after
-  // another; with the table known at compile time the entries stay in
-  // registers (or at fixed places on the stack) instead of going back and
-  // forth through the frequency table at indices read from a table.
+  // Every amount comes from the frequencies before the first move; the moves
+  // then follow one another in the order of the transitions, each clamped.
   void ApplyMutation() {
-    if (count_ == 4) {
-      MutateDemes<4>(kTransitions2);
-    } else {
-      MutateDemes<8>(kTransitions3);
+    constexpr auto& transitions = Tables::transitions;
+    constexpr std::size_t kRows = std::extent_v<std::remove_reference_t<decltype(transitions)>>;
+    const bool shareUniforms = !inputs_.switches.TotalStochasticity;
+    for (int deme = 1; deme <= demes_; ++deme) {
+      for (std::size_t part = 0; part < lanes::kParts; ++part) {
+        Deme f;
+        LoadDeme(f, 0, deme, part);
+        if constexpr (kFinite) {
+          // The draws in the scalar order: transition by transition, R+
+          // before R-.
+          V amount[kRows][2];
+          Unrolled<1, kRows - 1>([&](auto k) {
+            const V coefficient = LoadPart(mutation_[Ix(transitions[k][2])], part);
+            for (int c = 0; c <= 1; ++c) {
+              const V x = hn::Mul(f[c][transitions[k][0]], coefficient);
+              amount[k][c] = Draw(x, part, nullptr, shareUniforms && c == 1);
+            }
+          });
+          for (int c = 0; c <= 1; ++c) {
+            Unrolled<1, kRows - 1>([&](auto k) { Move<transitions[k]>(f[c], amount[k][c]); });
+          }
+        } else {
+          // Without draws the classes are independent: one at a time keeps
+          // its entries and their values before the moves in registers.
+          for (int c = 0; c <= 1; ++c) {
+            V before[kEntries];
+            for (int h = 1; h <= kCount; ++h) before[h] = f[c][h];
+            Unrolled<1, kRows - 1>([&](auto k) {
+              const V coefficient = LoadPart(mutation_[Ix(transitions[k][2])], part);
+              Move<transitions[k]>(f[c], hn::Mul(before[transitions[k][0]], coefficient));
+            });
+          }
+        }
+        Normalise(f);
+        StoreDeme(f, 0, deme, part);
+      }
     }
   }
 
-  template <int kCount, std::size_t kRows>
-  HWY_INLINE void MutateDemes(const std::int16_t (&transitions)[kRows][3]) {
-    const bool shareUniforms = !inputs_.switches.TotalStochasticity;
-    const V zero = wide::Zero();
-    const V one = Constant(1.0);
-    for (int deme = 1; deme <= demes_; ++deme) {
-      V f[2][static_cast<std::size_t>(kCount) + 1];
-      for (int c = 0; c <= 1; ++c) {
-        for (int h = 1; h <= kCount; ++h) f[c][h] = Load(c, deme, h);
-      }
-      // Every amount from the frequencies before the first move.
-      V amount[kRows][2];
-      for (std::size_t k = 1; k < kRows; ++k) {
-        const V coefficient = LoadLanes(mutation_[Ix(transitions[k][2])].data());
-        for (int c = 0; c <= 1; ++c) {
-          const V x = wide::Mul(f[c][transitions[k][0]], coefficient);
-          amount[k][c] = Draw(x, nullptr, shareUniforms && c == 1);
-        }
-      }
-      for (std::size_t k = 1; k < kRows; ++k) {
-        const int source = transitions[k][0];
-        const int target = transitions[k][1];
-        for (int c = 0; c <= 1; ++c) {
-          const V to = wide::Add(f[c][target], amount[k][c]);
-          f[c][target] = wide::IfThenElse(wide::Gt(to, one), one, to);
-          const V from = wide::Sub(f[c][source], amount[k][c]);
-          f[c][source] = wide::IfThenElse(wide::Lt(from, zero), zero, from);
-        }
-      }
-      for (int c = 0; c <= 1; ++c) {
-        for (int h = 1; h <= kCount; ++h) Store(f[c][h], c, deme, h);
-      }
-      Normalise(deme, 0);
-    }
+  // One transition's move of `amount` from its source to its target.
+  template <const auto& kTransition>
+  static HWY_INLINE void Move(V (&f)[kEntries], V amount) {
+    constexpr int source = kTransition[0];
+    constexpr int target = kTransition[1];
+    f[target] = lanes::AtMostOne(hn::Add(f[target], amount));
+    f[source] = lanes::AtLeastZero(hn::Sub(f[source], amount));
   }
 
   void DiffuseBetweenDemes() {
     if (demes_ == 1) return;
-    const V demes = Constant(static_cast<double>(demes_));
-    const V diffusion = Constant(static_cast<double>(first_.params.Diffusion));
-    for (int c = 0; c <= 1; ++c) {
-      for (int h = 1; h <= count_; ++h) {
-        V sum = wide::Zero();
-        for (int deme = 1; deme <= demes_; ++deme) sum = wide::Add(sum, Load(c, deme, h));
-        Store(wide::Div(sum, demes), c + 3, 1, h);
-        const V x = wide::Div(wide::Mul(diffusion, sum), demes);
-        for (int deme = 1; deme <= demes_; ++deme) {
-          Store(wide::Add(Load(c, deme, h), Draw(x)), c, deme, h);
+    const V demes = hn::Set(D(), static_cast<double>(demes_));
+    const V diffusion = hn::Set(D(), static_cast<double>(first_.params.Diffusion));
+    for (std::size_t part = 0; part < lanes::kParts; ++part) {
+      for (int c = 0; c <= 1; ++c) {
+        for (int h = 1; h <= kCount; ++h) {
+          V sum = hn::Zero(D());
+          for (int deme = 1; deme <= demes_; ++deme) sum = hn::Add(sum, Load(c, deme, h, part));
+          Store(hn::Div(sum, demes), c + 3, 1, h, part);
+          const V x = hn::Div(hn::Mul(diffusion, sum), demes);
+          for (int deme = 1; deme <= demes_; ++deme) {
+            Store(hn::Add(Load(c, deme, h, part), Draw(x, part)), c, deme, h, part);
+          }
         }
       }
+      for (int deme = 1; deme <= demes_; ++deme) NormaliseStored(0, deme, part);
+      NormaliseStored(3, 1, part);
     }
-    for (int deme = 1; deme <= demes_; ++deme) Normalise(deme, 0);
-    Normalise(1, 3);
+  }
+
+  HWY_INLINE void NormaliseStored(int firstSlot, int deme, std::size_t part) {
+    Deme f;
+    LoadDeme(f, firstSlot, deme, part);
+    Normalise(f);
+    StoreDeme(f, firstSlot, deme, part);
   }
 
   std::span<Engine> lanes_;
-  const std::size_t runs_;  // lanes from runs_ on repeat lane 0
   const RunInputs& inputs_;
   const Engine& first_;
-  const HaplotypeTables& tables_;
-  static constexpr std::size_t kWidth = wide::kWidth;
   const int demes_;
-  const int count_;
-  const bool finite_;
   bool failed_ = false;
-  std::vector<double> freq_;
-  std::array<std::array<double, kMaxLanes>, kHaplotypes> selection_{};
-  std::array<std::array<double, kMaxLanes>, MutationCoefficients::kMax + 1> mutation_{};
-  std::array<double, kMaxLanes> populationSize_{};
-  // The haplotype tables as plain numbers (their readers check bounds).
-  std::array<std::array<int, HaplotypeTables::kMaxCarrier + 1>, HaplotypeTables::kMaxAllele + 1>
-      carrier_{};
-  std::array<std::array<std::size_t, HaplotypeTables::kMaxLocus + 1>, kHaplotypes> alleleAt_{};
-  alignas(64) std::array<double, kMaxLanes> uniform1_{};
-  alignas(64) std::array<double, kMaxLanes> uniform2_{};
-  LaneUniforms<kMaxLanes> uniforms_;
+  std::vector<Entry> freq_;
+  alignas(64) std::array<std::array<double, kWidth>, kHaplotypes> selection_{};
+  alignas(64) std::array<std::array<double, kWidth>, MutationCoefficients::kMax + 1> mutation_{};
+  alignas(64) std::array<double, kWidth> populationSize_{};
+  alignas(64) std::array<double, kWidth> uniform1_{};
+  alignas(64) std::array<double, kWidth> uniform2_{};
+  LaneUniforms<kWidth> uniforms_;
 };
 
-}  // namespace
-
-LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
-                               const RunMode& mode, const std::atomic<bool>* stopRequested,
-                               LaneHistory* history, int runs) {
-  LaneCycle cycle(lanes, inputs, mode, static_cast<std::size_t>(runs));
+template <int kLoci, bool kFinite>
+LaneOutcome RunCycle(std::span<Engine> lanes, const RunInputs& inputs,
+                     const std::atomic<bool>* stopRequested, LaneHistory* history) {
+  LaneCycle<kLoci, kFinite> cycle(lanes, inputs);
   const std::int16_t lastGeneration = lanes.front().params.MaxGen;
   ClearFloatingPointFlags();
   for (std::int16_t generation = 1; generation <= lastGeneration; ++generation) {
@@ -466,8 +524,22 @@ LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
   return LaneOutcome::Finished;
 }
 
+}  // namespace
+
+LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
+                               const RunMode& mode, const std::atomic<bool>* stopRequested,
+                               LaneHistory* history, int /*runs*/) {
+  const bool finite = !mode.InfinitePopulation && !inputs.switches.ExactSampling;
+  if (lanes.front().tables.AllelesNumber == 2) {
+    return finite ? RunCycle<2, true>(lanes, inputs, stopRequested, history)
+                  : RunCycle<2, false>(lanes, inputs, stopRequested, history);
+  }
+  return finite ? RunCycle<3, true>(lanes, inputs, stopRequested, history)
+                : RunCycle<3, false>(lanes, inputs, stopRequested, history);
+}
+
 int LaneWidthOnPath() {
-  return static_cast<int>(wide::kWidth);
+  return static_cast<int>(kWidth);
 }
 
 }  // namespace HWY_NAMESPACE

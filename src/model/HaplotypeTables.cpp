@@ -9,18 +9,6 @@ namespace recmod {
 
 namespace {
 
-// Two loci.
-constexpr std::int16_t kCarriers2[5][3] = {{0, 0, 0}, {0, 1, 3}, {0, 1, 2}, {0, 2, 4}, {0, 3, 4}};
-constexpr std::int16_t kAlleles2[5][3] = {{0, 0, 0}, {0, 1, 2}, {0, 3, 2}, {0, 1, 4}, {0, 3, 4}};
-
-// Three loci.
-constexpr std::int16_t kCarriers3[7][5] = {{0, 0, 0, 0, 0}, {0, 1, 3, 4, 6}, {0, 1, 2, 4, 7},
-                                           {0, 1, 2, 3, 5}, {0, 2, 5, 7, 8}, {0, 3, 5, 6, 8},
-                                           {0, 4, 6, 7, 8}};
-constexpr std::int16_t kAlleles3[9][4] = {{0, 0, 0, 0}, {0, 1, 2, 3}, {0, 4, 2, 3},
-                                          {0, 1, 5, 3}, {0, 1, 2, 6}, {0, 4, 5, 3},
-                                          {0, 1, 5, 6}, {0, 4, 2, 6}, {0, 4, 5, 6}};
-
 constexpr const char* kLabels2[5] = {"", "ab", "Ab", "aB", "AB"};
 constexpr const char* kLabels3[9] = {"", "abc", "Abc", "aBc", "abC", "ABc", "aBC", "AbC", "ABC"};
 

@@ -60,6 +60,20 @@ struct HaplotypeTables {
   }
 };
 
+// The carriers of each allele (row per allele, column 0 unused) and the allele
+// at each locus of each haplotype (row per haplotype, column 0 unused), for
+// two and three loci.
+inline constexpr std::int16_t kCarriers2[5][3] = {
+    {0, 0, 0}, {0, 1, 3}, {0, 1, 2}, {0, 2, 4}, {0, 3, 4}};
+inline constexpr std::int16_t kAlleles2[5][3] = {
+    {0, 0, 0}, {0, 1, 2}, {0, 3, 2}, {0, 1, 4}, {0, 3, 4}};
+inline constexpr std::int16_t kCarriers3[7][5] = {{0, 0, 0, 0, 0}, {0, 1, 3, 4, 6}, {0, 1, 2, 4, 7},
+                                                  {0, 1, 2, 3, 5}, {0, 2, 5, 7, 8}, {0, 3, 5, 6, 8},
+                                                  {0, 4, 6, 7, 8}};
+inline constexpr std::int16_t kAlleles3[9][4] = {{0, 0, 0, 0}, {0, 1, 2, 3}, {0, 4, 2, 3},
+                                                 {0, 1, 5, 3}, {0, 1, 2, 6}, {0, 4, 5, 3},
+                                                 {0, 1, 5, 6}, {0, 4, 2, 6}, {0, 4, 5, 6}};
+
 // The mutation transitions of two and three loci: source, target and
 // coefficient index per row (row 0 unused), as MutationTransitions holds them.
 inline constexpr std::int16_t kTransitions2[11][3] = {{0, 0, 0}, {2, 4, 1}, {3, 4, 1}, {1, 2, 2},
