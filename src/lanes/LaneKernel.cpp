@@ -34,7 +34,7 @@
 #include "control/GenerationCycle.hpp"
 #include "lanes/LaneBatch.hpp"
 #include "lanes/LanePath.hpp"
-#include "lanes/LaneUniforms.hpp"
+#include "lanes/LaneUniforms-inl.hpp"
 #include "lanes/LaneVectors-inl.hpp"
 #include "model/HaplotypeTables.hpp"
 #include "model/RuntimeError.hpp"
@@ -126,7 +126,7 @@ class LaneCycle {
         generators[l] = lanes_[l].draw.generator;
         populationSize_[l] = lanes_[l].draw.PopulationSize;
       }
-      uniforms_.Reset(kWidth, generators.data());
+      uniforms_.Reset(generators.data());
     }
     LoadSelection();
     for (int k = 1; k <= MutationCoefficients::kMax; ++k) {
@@ -239,22 +239,30 @@ class LaneCycle {
     LoadSelection();
   }
 
-  // DrawFrequency for the runs of one vector. `drawing` holds, for every run
-  // of the batch, whether it draws (all do when null); the others take no
-  // uniform numbers, and their result is unused. With `reuse` every run draws
-  // with the pair of uniforms of its previous draw.
-  HWY_INLINE V Draw(V x, std::size_t part, const bool* drawing = nullptr, bool reuse = false) {
+  // DrawFrequency for the runs of one vector. Only the runs where `drawing`
+  // holds take uniform numbers; the others' result is unused. With `reuse`
+  // every run draws with the pair of uniforms of its previous draw.
+  HWY_INLINE V Draw(V x, std::size_t part, bool reuse = false) {
+    return Draw(x, part, hn::FirstN(D(), kPerVector), reuse);
+  }
+  HWY_INLINE V Draw(V x, std::size_t part, M drawing, bool reuse = false) {
     if constexpr (!kFinite) {
+      (void)part;
+      (void)drawing;
+      (void)reuse;
       return x;
     } else {
-      const std::size_t first = part * kPerVector;
-      if (!reuse) {
-        for (std::size_t l = first; l < first + kPerVector; ++l) {
-          if (drawing == nullptr || drawing[l]) uniforms_.Pair(l, uniform1_[l], uniform2_[l]);
-        }
-      }
-      const V u1 = LoadPart(uniform1_, part);
-      const V u2 = LoadPart(uniform2_, part);
+      return DrawCount(x, part, drawing, reuse);
+    }
+  }
+
+  // The draw of a finite population, out of line: it is called from many
+  // places, and its body is long.
+  HWY_NOINLINE V DrawCount(V x, std::size_t part, M drawing, bool reuse) {
+    {
+      if (!reuse) uniforms_.Pair(part, drawing, uniform1_[part], uniform2_[part]);
+      const V u1 = uniform1_[part];
+      const V u2 = uniform2_[part];
       const V N = LoadPart(populationSize_, part);
       const V zero = hn::Zero(D());
       const V one = hn::Set(D(), 1.0);
@@ -334,16 +342,13 @@ class LaneCycle {
     for (int h = 1; h <= kCount; ++h) s0 = hn::Add(s0, f[0][h]);
     // A run whose R+ class is empty in this deme skips the step.
     const M active = hn::Gt(s0, hn::Zero(D()));
-    alignas(64) std::array<bool, kWidth> drawing{};
-    const bool all = hn::AllTrue(D(), active);
-    if (kFinite && !all) lanes::StoreFlags(active, drawing.data() + part * kPerVector);
     const V total = hn::IfThenElse(active, s0, hn::Set(D(), 1.0));
     Unrolled<1, kCount>([&](auto h) {
       constexpr auto& at = Tables::alleleAt[h];
       V e = hn::Mul(allele[at[2]], allele[at[1]]);
       if constexpr (kLoci == 3) e = hn::Div(hn::Mul(e, allele[at[3]]), total);
       const V x = hn::Sub(lanes::Half(hn::Div(e, total)), lanes::Half(f[0][h]));
-      const V drawn = hn::Add(Draw(x, part, all ? nullptr : drawing.data()), f[0][h]);
+      const V drawn = hn::Add(Draw(x, part, active), f[0][h]);
       f[0][h] = hn::IfThenElse(active, drawn, f[0][h]);
     });
   }
@@ -424,17 +429,22 @@ class LaneCycle {
         LoadDeme(f, 0, deme, part);
         if constexpr (kFinite) {
           // The draws in the scalar order: transition by transition, R+
-          // before R-.
+          // before R-. The draws dominate here, so plain loops serve.
           V amount[kRows][2];
-          Unrolled<1, kRows - 1>([&](auto k) {
+          for (std::size_t k = 1; k < kRows; ++k) {
             const V coefficient = LoadPart(mutation_[Ix(transitions[k][2])], part);
             for (int c = 0; c <= 1; ++c) {
-              const V x = hn::Mul(f[c][transitions[k][0]], coefficient);
-              amount[k][c] = Draw(x, part, nullptr, shareUniforms && c == 1);
+              const V x = hn::Mul(f[c][Ix(transitions[k][0])], coefficient);
+              amount[k][c] = Draw(x, part, shareUniforms && c == 1);
             }
-          });
-          for (int c = 0; c <= 1; ++c) {
-            Unrolled<1, kRows - 1>([&](auto k) { Move<transitions[k]>(f[c], amount[k][c]); });
+          }
+          for (std::size_t k = 1; k < kRows; ++k) {
+            const std::size_t source = Ix(transitions[k][0]);
+            const std::size_t target = Ix(transitions[k][1]);
+            for (int c = 0; c <= 1; ++c) {
+              f[c][target] = lanes::AtMostOne(hn::Add(f[c][target], amount[k][c]));
+              f[c][source] = lanes::AtLeastZero(hn::Sub(f[c][source], amount[k][c]));
+            }
           }
         } else {
           // Without draws the classes are independent: one at a time keeps
@@ -500,9 +510,10 @@ class LaneCycle {
   alignas(64) std::array<std::array<double, kWidth>, kHaplotypes> selection_{};
   alignas(64) std::array<std::array<double, kWidth>, MutationCoefficients::kMax + 1> mutation_{};
   alignas(64) std::array<double, kWidth> populationSize_{};
-  alignas(64) std::array<double, kWidth> uniform1_{};
-  alignas(64) std::array<double, kWidth> uniform2_{};
-  LaneUniforms<kWidth> uniforms_;
+  // Every vector's pair of uniforms of its last draw.
+  V uniform1_[lanes::kParts];
+  V uniform2_[lanes::kParts];
+  lanes::LaneUniforms uniforms_;
 };
 
 template <int kLoci, bool kFinite>

@@ -69,13 +69,6 @@ HWY_INLINE V Half(V x) {
   return hn::Mul(x, hn::Set(D(), 0.5));
 }
 
-// Writes Lanes(D()) flags, run by run.
-HWY_INLINE void StoreFlags(M m, bool* flags) {
-  HWY_ALIGN double values[kPerVector];
-  hn::Store(hn::VecFromMask(D(), m), D(), values);
-  for (std::size_t l = 0; l < kPerVector; ++l) flags[l] = values[l] != 0.0;
-}
-
 }  // namespace lanes
 }  // namespace HWY_NAMESPACE
 }  // namespace recmod

@@ -15,7 +15,20 @@ void UniformGenerator::SeedFromWords(const std::uint32_t* words, std::size_t cou
             << 64) |
            ((static_cast<std::uint64_t>(state[i + 2]) << 32) | state[i + 3]);
   };
-  engine_ = pcg64(join(0), join(4));
+  engine_ = Engine(join(0), join(4));
+}
+
+UniformGenerator::Words UniformGenerator::StateWords() const {
+  return engine_.StateWords();
+}
+
+UniformGenerator::Words UniformGenerator::Engine::StateWords() const {
+  const pcg_extras::pcg128_t multiplier = pcg64::multiplier();
+  const pcg_extras::pcg128_t increment = pcg64::increment();
+  auto high = [](pcg_extras::pcg128_t value) { return static_cast<std::uint64_t>(value >> 64); };
+  auto low = [](pcg_extras::pcg128_t value) { return static_cast<std::uint64_t>(value); };
+  return {high(state_),   low(state_),      high(increment),
+          low(increment), high(multiplier), low(multiplier)};
 }
 
 void UniformGenerator::Seed(std::uint64_t seed, std::uint64_t position) {

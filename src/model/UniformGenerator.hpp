@@ -11,6 +11,21 @@ namespace recmod {
 // algorithm can be swapped without touching the draw.
 class UniformGenerator {
  public:
+  // The generator's 128-bit state, stream increment and multiplier as 64-bit
+  // halves: enough to advance a copy of the same stream elsewhere (the lane
+  // engine advances the streams of many runs at once in vector registers).
+  // Each number is then the output of the state after one step,
+  //   state = state * multiplier + increment (mod 2^128),
+  //   output = (high ^ low) rotated right by (high >> 58).
+  struct Words {
+    std::uint64_t stateHigh = 0;
+    std::uint64_t stateLow = 0;
+    std::uint64_t incrementHigh = 0;
+    std::uint64_t incrementLow = 0;
+    std::uint64_t multiplierHigh = 0;
+    std::uint64_t multiplierLow = 0;
+  };
+
   // The fixed initial state, the same at every program start.
   UniformGenerator() = default;
 
@@ -21,7 +36,13 @@ class UniformGenerator {
   // a whole start and, for loops, the run's position within it.
   void Seed(std::uint64_t seed, std::uint64_t position = 0);
 
-  double NextUniform() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
+  double NextUniform() { return UniformOf(engine_()); }
+  // The uniform number of one output: its top 53 bits.
+  static double UniformOf(std::uint64_t output) {
+    return static_cast<double>(output >> 11) * 0x1.0p-53;
+  }
+
+  Words StateWords() const;
 
   // A uniform random bit generator over the same stream, for the standard
   // distributions of exact sampling.
@@ -31,7 +52,13 @@ class UniformGenerator {
   result_type operator()() { return engine_(); }
 
  private:
-  pcg64 engine_;
+  // pcg64 with its state readable.
+  class Engine : public pcg64 {
+   public:
+    using pcg64::pcg64;
+    Words StateWords() const;
+  };
+  Engine engine_;
 };
 
 }  // namespace recmod
