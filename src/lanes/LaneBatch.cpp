@@ -10,7 +10,7 @@ namespace recmod {
 // The kernel of a path (in the kernel's translation unit).
 LaneOutcome RunLaneBatchOfPath(LanePath path, std::span<Engine> lanes, const RunInputs& inputs,
                                const RunMode& mode, const std::atomic<bool>* stopRequested,
-                               LaneHistory* history, int runs);
+                               LaneHistory* history);
 
 bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& mode) {
   const ModelParameters& params = prepared.params;
@@ -23,14 +23,12 @@ bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& 
 }
 
 LaneOutcome RunLaneBatch(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode,
-                         const std::atomic<bool>* stopRequested, LaneHistory* history, int runs) {
+                         const std::atomic<bool>* stopRequested, LaneHistory* history) {
   if (lanes.size() != static_cast<std::size_t>(LaneWidth())) {
     throw std::invalid_argument("RunLaneBatch: a batch holds " + std::to_string(LaneWidth()) +
                                 " engines, not " + std::to_string(lanes.size()));
   }
-  const int width = LaneWidth();
-  return RunLaneBatchOfPath(KernelPath(), lanes, inputs, mode, stopRequested, history,
-                            runs < 1 || runs > width ? width : runs);
+  return RunLaneBatchOfPath(KernelPath(), lanes, inputs, mode, stopRequested, history);
 }
 
 }  // namespace recmod

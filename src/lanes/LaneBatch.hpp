@@ -60,12 +60,11 @@ enum class LaneOutcome {
 // RunGenerations in the same order for every run, so every run's numbers are
 // those it has when run alone, bit for bit. Each run keeps its own stream of
 // uniform numbers. Throws StartStopped when *stopRequested turns true after a
-// generation. With `history`, keeps every generation's recorded table. With
-// `runs` below the batch's size, the lanes from `runs` on are fillers (copies
-// of the first run) whose results nobody reads: they take the first run's
-// uniform numbers instead of drawing their own.
+// generation. With `history`, keeps every generation's recorded table (of
+// its first history.runs runs). A batch with fewer runs than lanes fills the
+// rest with copies of its first run, whose results nobody reads: they repeat
+// that run exactly, so they raise no error of their own.
 LaneOutcome RunLaneBatch(std::span<Engine> lanes, const RunInputs& inputs, const RunMode& mode,
-                         const std::atomic<bool>* stopRequested, LaneHistory* history,
-                         int runs = -1);
+                         const std::atomic<bool>* stopRequested, LaneHistory* history);
 
 }  // namespace recmod

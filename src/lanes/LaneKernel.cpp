@@ -539,7 +539,7 @@ LaneOutcome RunCycle(std::span<Engine> lanes, const RunInputs& inputs,
 
 LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
                                const RunMode& mode, const std::atomic<bool>* stopRequested,
-                               LaneHistory* history, int /*runs*/) {
+                               LaneHistory* history) {
   const bool finite = !mode.InfinitePopulation && !inputs.switches.ExactSampling;
   if (lanes.front().tables.AllelesNumber == 2) {
     return finite ? RunCycle<2, true>(lanes, inputs, stopRequested, history)
@@ -594,18 +594,18 @@ int LaneWidthOfPath(LanePath path) {
 
 LaneOutcome RunLaneBatchOfPath(LanePath path, std::span<Engine> lanes, const RunInputs& inputs,
                                const RunMode& mode, const std::atomic<bool>* stopRequested,
-                               LaneHistory* history, int runs) {
+                               LaneHistory* history) {
   switch (path) {
 #if HWY_TARGETS & HWY_AVX3
     case LanePath::Avx512:
-      return N_AVX3::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
+      return N_AVX3::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
 #endif
 #if HWY_TARGETS & HWY_AVX2
     case LanePath::Avx2:
-      return N_AVX2::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
+      return N_AVX2::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
 #endif
     default:
-      return HWY_NAMESPACE::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history, runs);
+      return HWY_NAMESPACE::RunLaneBatchOnPath(lanes, inputs, mode, stopRequested, history);
   }
 }
 

@@ -66,7 +66,7 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
       drawn->history.Resize(count, 2 * lanes[0].tables.HaplotypeCount, lanes[0].params.MaxGen);
       history = &drawn->history;
     }
-    if (RunLaneBatch(lanes, *in, mode, stopRequested, history, count) != LaneOutcome::Finished) {
+    if (RunLaneBatch(lanes, *in, mode, stopRequested, history) != LaneOutcome::Finished) {
       return false;
     }
     for (int i = 0; i < count; ++i) {
