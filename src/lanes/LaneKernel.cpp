@@ -259,31 +259,29 @@ class LaneCycle {
   // The draw of a finite population, out of line: it is called from many
   // places, and its body is long.
   HWY_NOINLINE V DrawCount(V x, std::size_t part, M drawing, bool reuse) {
-    {
-      if (!reuse) uniforms_.Pair(part, drawing, uniform1_[part], uniform2_[part]);
-      const V u1 = uniform1_[part];
-      const V u2 = uniform2_[part];
-      const V N = LoadPart(populationSize_, part);
-      const V zero = hn::Zero(D());
-      const V one = hn::Set(D(), 1.0);
-      const M negative = hn::Lt(x, zero);
-      const V y = hn::IfThenElse(negative, hn::Neg(x), x);
-      const V m = hn::Mul(y, N);
-      const M whole = hn::Gt(y, one);  // y > 1: the count is m itself
-      // Above one the root is not taken (its argument would be negative).
-      const V root = hn::Sqrt(hn::IfThenElse(whole, zero, hn::Mul(hn::Mul(y, N), hn::Sub(one, y))));
-      const M aboveOne = hn::Gt(m, one);
-      const V moved =
-          hn::IfThenElse(hn::Lt(u1, hn::Set(D(), 0.5)), hn::Sub(m, root), hn::Add(m, root));
-      const V floor = hn::Floor(moved);
-      const V fraction = hn::Sub(moved, floor);
-      V count = hn::IfThenElse(aboveOne, floor, zero);
-      const V rest = hn::IfThenElse(aboveOne, fraction, m);
-      count = hn::IfThenElse(hn::Lt(u2, rest), hn::Add(count, one), count);
-      count = hn::IfThenElse(whole, m, count);
-      const V r = hn::Div(count, N);
-      return hn::IfThenElse(negative, hn::Neg(r), r);
-    }
+    if (!reuse) uniforms_.Pair(part, drawing, uniform1_[part], uniform2_[part]);
+    const V u1 = uniform1_[part];
+    const V u2 = uniform2_[part];
+    const V N = LoadPart(populationSize_, part);
+    const V zero = hn::Zero(D());
+    const V one = hn::Set(D(), 1.0);
+    const M negative = hn::Lt(x, zero);
+    const V y = hn::IfThenElse(negative, hn::Neg(x), x);
+    const V m = hn::Mul(y, N);
+    const M whole = hn::Gt(y, one);  // y > 1: the count is m itself
+    // Above one the root is not taken (its argument would be negative).
+    const V root = hn::Sqrt(hn::IfThenElse(whole, zero, hn::Mul(hn::Mul(y, N), hn::Sub(one, y))));
+    const M aboveOne = hn::Gt(m, one);
+    const V moved =
+        hn::IfThenElse(hn::Lt(u1, hn::Set(D(), 0.5)), hn::Sub(m, root), hn::Add(m, root));
+    const V floor = hn::Floor(moved);
+    const V fraction = hn::Sub(moved, floor);
+    V count = hn::IfThenElse(aboveOne, floor, zero);
+    const V rest = hn::IfThenElse(aboveOne, fraction, m);
+    count = hn::IfThenElse(hn::Lt(u2, rest), hn::Add(count, one), count);
+    count = hn::IfThenElse(whole, m, count);
+    const V r = hn::Div(count, N);
+    return hn::IfThenElse(negative, hn::Neg(r), r);
   }
 
   // NormaliseDeme on a deme held in registers: negative entries to 0, then
