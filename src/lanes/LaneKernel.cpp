@@ -437,24 +437,23 @@ class LaneCycle {
             }
           }
           for (std::size_t k = 1; k < kRows; ++k) {
-            const std::size_t source = Ix(transitions[k][0]);
-            const std::size_t target = Ix(transitions[k][1]);
             for (int c = 0; c <= 1; ++c) {
-              f[c][target] = lanes::AtMostOne(hn::Add(f[c][target], amount[k][c]));
-              f[c][source] = lanes::AtLeastZero(hn::Sub(f[c][source], amount[k][c]));
+              Move(f[c], Ix(transitions[k][0]), Ix(transitions[k][1]), amount[k][c]);
             }
           }
         } else {
-          // Without draws the classes are independent: one at a time keeps
-          // its entries and their values before the moves in registers.
-          for (int c = 0; c <= 1; ++c) {
-            V before[kEntries];
-            for (int h = 1; h <= kCount; ++h) before[h] = f[c][h];
-            Unrolled<1, kRows - 1>([&](auto k) {
-              const V coefficient = LoadPart(mutation_[Ix(transitions[k][2])], part);
-              Move<transitions[k]>(f[c], hn::Mul(before[transitions[k][0]], coefficient));
-            });
-          }
+          // Every amount from the entries before the moves, which the table
+          // still holds; the classes side by side, so that the processor
+          // overlaps their chains of moves.
+          Unrolled<1, kRows - 1>([&](auto k) {
+            constexpr int source = transitions[k][0];
+            constexpr std::size_t target = Ix(transitions[k][1]);
+            const V coefficient = LoadPart(mutation_[Ix(transitions[k][2])], part);
+            for (int c = 0; c <= 1; ++c) {
+              const V amount = hn::Mul(Load(c, deme, source, part), coefficient);
+              Move(f[c], Ix(source), target, amount);
+            }
+          });
         }
         Normalise(f);
         StoreDeme(f, 0, deme, part);
@@ -462,11 +461,9 @@ class LaneCycle {
     }
   }
 
-  // One transition's move of `amount` from its source to its target.
-  template <const auto& kTransition>
-  static HWY_INLINE void Move(V (&f)[kEntries], V amount) {
-    constexpr int source = kTransition[0];
-    constexpr int target = kTransition[1];
+  // One transition's move of `amount` from its source to its target (with
+  // constant indices, the entries stay in registers).
+  static HWY_INLINE void Move(V (&f)[kEntries], std::size_t source, std::size_t target, V amount) {
     f[target] = lanes::AtMostOne(hn::Add(f[target], amount));
     f[source] = lanes::AtLeastZero(hn::Sub(f[source], amount));
   }
