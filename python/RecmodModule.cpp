@@ -14,6 +14,7 @@
 #include "ModuleSettings.hpp"
 #include "control/Engine.hpp"
 #include "control/SweepRange.hpp"
+#include "ui/ParameterListing.hpp"
 #include "version/BuildInfo.hpp"
 
 namespace py = pybind11;
@@ -362,4 +363,24 @@ position p = j * iterations + i of the sweep; its generator is started from
 (seed, p), so a given seed repeats the sweep exactly, and equals recmod-batch
 --mode 3 --seed with the same sizes. seed: drawn when None, and returned.
 With the inversion of S, each run starts with the S its position hands it.)");
+
+  m.def(
+      "parameters",
+      [] {
+        py::list rows;
+        for (const ParameterRow& row : ParameterRows()) {
+          const std::array<const std::string*, kParameterColumns.size()> values = {
+              &row.name,       &row.aliases, &row.field, &row.windowRange, &row.modelDomain,
+              &row.startValue, &row.kind,    &row.role,  &row.description};
+          py::dict entry;
+          for (std::size_t i = 0; i < values.size(); ++i) entry[kParameterColumns[i]] = *values[i];
+          rows.append(entry);
+        }
+        return rows;
+      },
+      R"(The table of parameters: one dict per parameter with the keys name, aliases,
+field, window range, model domain, default, kind, role and description, the
+same rows (as text) that recmod-batch --parameters prints. The window range is
+what the window accepts; the model domain is every value for which the model
+is sound.)");
 }

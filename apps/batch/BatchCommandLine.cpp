@@ -2,15 +2,19 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <thread>
 #include <tuple>
 
 #include "BatchPictures.hpp"
 #include "FieldTextCheck.hpp"
+#include "ui/ControlValues.hpp"
 #include "ui/FieldCatalogue.hpp"
+#include "ui/ParameterListing.hpp"
 #include "version/BuildInfo.hpp"
 
 namespace recmod::batch {
@@ -71,9 +75,32 @@ constexpr const char* kExamples =
     "With --plot, 3 also when the picture cannot be written; with --replot, 3 when a report\n"
     "file cannot be read or is not in the report format (the message names file and line).";
 
-constexpr const char* kCheckBoxNames =
-    "RecombForR, TotalStochasticity, GeneticDrift, InterdemicDiffusion, InversionOfS, "
-    "SinusoidalOption, LinkageDisequilibrium";
+// "RecombForR, TotalStochasticity, ...": every check box, as --tick takes them.
+std::string CheckBoxNames() {
+  std::string names;
+  for (CheckBox box : kAllCheckBoxes)
+    names += std::string(names.empty() ? "" : ", ") + CheckBoxName(box);
+  return names;
+}
+
+// The option names of a field: its own alias, and the canonical name of the
+// parameter it holds in both spellings (max_gen, max-gen) where they differ.
+std::string FieldOptionNames(const FieldEntry& entry) {
+  std::vector<std::string> names{entry.alias};
+  if (entry.parameter != nullptr) {
+    std::string name = entry.parameter;
+    std::string dashed = name;
+    std::replace(dashed.begin(), dashed.end(), '_', '-');
+    for (const std::string& candidate : {name, dashed}) {
+      if (std::find(names.begin(), names.end(), candidate) == names.end())
+        names.push_back(candidate);
+    }
+  }
+  std::string joined;
+  for (const std::string& name : names)
+    joined += std::string(joined.empty() ? "" : ",") + "--" + name;
+  return joined;
+}
 
 int ParseIndex(const std::string& text, const std::string& option) {
   int index = -1;
@@ -104,7 +131,7 @@ TickSetting ParseTick(const std::string& name, bool ticked) {
   setting.option = std::string(ticked ? "--tick " : "--untick ") + name;
   if (!CheckBoxFromName(name, setting.box)) {
     throw UsageError(std::string(ticked ? "--tick" : "--untick") + ": no check box \"" + name +
-                     "\" (the boxes are " + kCheckBoxNames + ")");
+                     "\" (the boxes are " + CheckBoxNames() + ")");
   }
   return setting;
 }
@@ -294,7 +321,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
     if (!entry.input) continue;
     std::vector<std::string>& values = aliasValues[entry.index];
     CLI::Option* option =
-        app.add_option(std::string("--") + entry.alias, values,
+        app.add_option(FieldOptionNames(entry), values,
                        "field " + std::to_string(entry.index) + ": " + entry.caption)
             ->type_name("TEXT")
             ->allow_extra_args(false)
@@ -305,7 +332,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   std::vector<std::string> tickNames;
   std::vector<std::string> untickNames;
   CLI::Option* tickOption =
-      app.add_option("--tick", tickNames, std::string("tick a check box: ") + kCheckBoxNames)
+      app.add_option("--tick", tickNames, std::string("tick a check box: ") + CheckBoxNames())
           ->type_name("NAME")
           ->allow_extra_args(false)
           ->group("Check boxes");
@@ -314,6 +341,11 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                                   ->allow_extra_args(false)
                                   ->group("Check boxes");
 
+  bool listParameters = false;
+  app.add_flag("--parameters", listParameters,
+               "print the table of parameters (name, aliases, field, window range, model domain, "
+               "default, kind, role in a batch of lanes, description) as TAB-separated text and "
+               "exit");
   bool listFields = false;
   app.add_flag("--fields", listFields,
                "run the validation pass, print every field (INDEX<TAB>TEXT) and check box "
@@ -401,6 +433,16 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     std::fprintf(stderr, "recmod-batch: %s\nRun with --help for more information.\n", e.what());
     return {std::nullopt, kExitUsage};
+  }
+
+  if (listParameters) {
+    const std::string listing = ParameterListingText();
+    if (std::fputs(listing.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+      std::fprintf(stderr, "recmod-batch: cannot write the parameter table: %s\n",
+                   std::strerror(errno));
+      return {std::nullopt, kExitRuntimeError};
+    }
+    return {std::nullopt, kExitSuccess};
   }
 
   BatchRequest request;

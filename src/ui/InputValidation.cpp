@@ -10,20 +10,16 @@
 #include "output/NumberText.hpp"
 #include "output/ReportFiles.hpp"
 #include "ui/DecimalParse.hpp"
+#include "ui/FieldCatalogue.hpp"
 #include "ui/OptionInterplay.hpp"
 
 namespace recmod {
 
 namespace {
 
-constexpr int kLastRangedField = 20;
-
-bool IsWholeNumberField(int index) {
-  return index == 8 || index == 10 || index == 12 || index == 17;
-}
-
-bool IsHalfStepField(int index) {
-  return index == 9 || index == 18 || index == 19;
+FieldRounding RoundingOf(int index) {
+  const FieldEntry* entry = FindFieldByIndex(index);
+  return entry == nullptr ? FieldRounding::None : entry->rounding;
 }
 
 std::string TrimBlanks(const std::string& text) {
@@ -71,10 +67,10 @@ void ValidateField(Simulator& sim, int index) {
 
   text = NormaliseNumberText(trimmed);
   double value = ParseDecimal(text);
-  if (IsWholeNumberField(index)) {
+  if (RoundingOf(index) == FieldRounding::Whole) {
     value = std::floor(value);
     text = PlainText(value);
-  } else if (IsHalfStepField(index)) {
+  } else if (RoundingOf(index) == FieldRounding::HalfStep) {
     value = RoundToHalfStep(value);
     std::string plain = PlainText(value);
     text = NormaliseNumberText(plain);

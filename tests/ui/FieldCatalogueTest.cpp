@@ -5,7 +5,10 @@
 #include <set>
 #include <string>
 
+#include "control/ParameterTable.hpp"
 #include "ui/ControlValues.hpp"
+#include "ui/DecimalParse.hpp"
+#include "ui/LoadedWindow.hpp"
 
 namespace recmod {
 namespace {
@@ -45,6 +48,49 @@ TEST(FieldCatalogue, AliasesAreCaseSensitiveAndCaptionsAsShown) {
   EXPECT_STREQ(FindFieldByIndex(14)->caption, "aB (from 0 to 1)");
   EXPECT_STREQ(FindFieldByIndex(0)->caption, "u (from 1e-10 to 1e-4)");
   EXPECT_STREQ(FindFieldByIndex(8)->caption, "No. iterations (from 1 to 10000)");
+}
+
+// Every spelling a user may type for a field (its alias, the parameter's name
+// and older names) reaches the same parameter, and the window's range never
+// leaves the model's domain, except S = -1, which the validation turns into
+// -0.99 before a run sees it.
+TEST(FieldCatalogue, FieldsHoldParametersOfTheTableWithinTheirDomain) {
+  for (const FieldEntry& entry : FieldCatalogue()) {
+    if (entry.parameter == nullptr) {
+      EXPECT_TRUE(entry.index > kLastRangedField) << entry.index;
+      continue;
+    }
+    const ParameterInfo* parameter = FindParameter(entry.parameter);
+    ASSERT_NE(parameter, nullptr) << entry.parameter;
+    EXPECT_EQ(FindParameter(entry.alias), parameter) << entry.alias;
+    EXPECT_EQ(FindFieldByParameter(parameter->name), &entry);
+    if (entry.parameter != std::string("S")) {
+      EXPECT_TRUE(InDomain(*parameter, static_cast<double>(entry.minimum))) << entry.parameter;
+    }
+    EXPECT_TRUE(InDomain(*parameter, static_cast<double>(entry.maximum))) << entry.parameter;
+  }
+  EXPECT_FALSE(InDomain(*FindParameter("S"), -1.0));
+  EXPECT_TRUE(InDomain(*FindParameter("S"), -0.99));
+}
+
+using OpenedWindow = testing::LoadedWindow;
+
+// The table's start values are what a window that has just opened shows.
+TEST_F(OpenedWindow, ShowsTheStartValuesOfTheParameterTable) {
+  for (const ParameterInfo& parameter : Parameters()) {
+    SCOPED_TRACE(std::string(parameter.name));
+    CheckBox box{};
+    if (const FieldEntry* entry = FindFieldByParameter(parameter.name)) {
+      EXPECT_EQ(ParseDecimal(Text(entry->index)), parameter.startValue);
+    } else if (CheckBoxFromName(parameter.aliases, box)) {
+      EXPECT_EQ(Ticked(box) ? 1.0 : 0.0, parameter.startValue);
+    } else {
+      ASSERT_EQ(parameter.name, "loci");
+      EXPECT_EQ(ParseDecimal(sim.controls.AllelesNumberCaption), parameter.startValue);
+    }
+  }
+  // Every check box is a parameter (the --tick names are the table's aliases).
+  for (CheckBox box : kAllCheckBoxes) EXPECT_NE(FindParameter(CheckBoxName(box)), nullptr);
 }
 
 }  // namespace
