@@ -5,12 +5,11 @@
 
 #include "control/GenerationCycle.hpp"
 #include "control/InitialState.hpp"
-#include "control/LoopRuns.hpp"
 #include "control/PrepareEngine.hpp"
-#include "lanes/SideBySide.hpp"
 #include "model/Int16.hpp"
 #include "model/RuntimeError.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "sweep/RunSweep.hpp"
 
 namespace recmod::python {
 
@@ -69,87 +68,50 @@ SingleRunResult ComputeRun(const ModuleSettings& settings, bool finite,
   return result;
 }
 
-std::vector<double> ComputeSweepSK(const ModuleSettings& settings, const std::vector<double>& S,
-                                   const std::vector<double>& K, int threads, RunWatch& watch) {
-  const RunInputs inputs = RunInputsOf(settings, false);
-  const RunMode mode{.InfinitePopulation = true, .LoopOverSK = true};
+namespace {
+
+// Runs `sweep` from the settings' inputs and collects every run's final R+
+// frequency in run order.
+std::vector<double> CollectSweep(const Sweep& sweep, const RunInputs& inputs, const RunMode& mode,
+                                 std::int16_t loci, int threads, RunWatch& watch) {
   Engine master;
-  PrepareEngine(master, static_cast<std::int16_t>(settings.loci), inputs);
-  const auto perBlock = static_cast<std::int64_t>(K.size());
-  const auto total = static_cast<std::int64_t>(S.size()) * perBlock;
+  PrepareEngine(master, loci, inputs);
+  const std::int64_t total = sweep.RunCount();
   std::vector<double> results(static_cast<std::size_t>(total));
   watch.total = total;
   if (total == 0) return results;
-
-  LoopBody body;
-  body.reach = [](std::int64_t) {};
-  body.run = [&](std::int64_t position, Engine& engine) {
-    NullPlotSurface plot;
-    CollectedMessages messages;
-    RunOutputs outputs = OutputsFor(plot, messages, watch);
-    return RunSKPosition(engine, inputs, mode, outputs,
-                         S[static_cast<std::size_t>(position / perBlock)],
-                         K[static_cast<std::size_t>(position % perBlock)]);
+  SweepObserver observer;
+  observer.stopRequested = &watch.stop;
+  observer.consume = [&](std::int64_t run, double rPlus) {
+    results[static_cast<std::size_t>(run)] = rPlus;
+    watch.done = run + 1;
   };
-  body.consume = [&](std::int64_t position, double result) {
-    results[static_cast<std::size_t>(position)] = result;
-    watch.done = position + 1;
-  };
-  RunSideBySide(
-      body,
-      [&](std::int64_t position, Engine& engine, MessageSink& messages) {
-        SetUpSKPosition(engine, inputs, messages, S[static_cast<std::size_t>(position / perBlock)],
-                        K[static_cast<std::size_t>(position % perBlock)]);
-      },
-      master, inputs, mode, &watch.stop);
-  MakeLoopExecutor(threads)->Execute(total, master, body);
+  RunSweep(sweep, master, inputs, mode, *MakeLoopExecutor(threads), observer);
   return results;
+}
+
+}  // namespace
+
+std::vector<double> ComputeSweepSK(const ModuleSettings& settings, const std::vector<double>& S,
+                                   const std::vector<double>& K, int threads, RunWatch& watch) {
+  Sweep sweep;
+  sweep.axes = {{FindParameter("S"), S}, {FindParameter("K"), K}};
+  return CollectSweep(sweep, RunInputsOf(settings, false),
+                      RunMode{.InfinitePopulation = true, .LoopOverSK = true},
+                      static_cast<std::int16_t>(settings.loci), threads, watch);
 }
 
 std::vector<double> ComputeSweepLog10N(const ModuleSettings& settings,
                                        const std::vector<float>& log10n, int iterations,
                                        std::uint64_t seed, int threads, RunWatch& watch) {
-  const RunInputs inputs = RunInputsOf(settings, true);
-  const RunMode mode{.LoopOverLog10N = true};
-  Engine master;
-  PrepareEngine(master, static_cast<std::int16_t>(settings.loci), inputs);
-  const std::int64_t perBlock = iterations;
-  const auto total = static_cast<std::int64_t>(log10n.size()) * perBlock;
-  std::vector<double> results(static_cast<std::size_t>(total));
-  watch.total = total;
-  if (total == 0) return results;
-  const InversionHandOver handOver = InversionHandOverOf(inputs.switches, master.params);
-  const std::optional<std::uint64_t> startSeed = seed;
-
-  LoopBody body;
-  body.reach = [](std::int64_t) {};
-  // A run's N, the S it starts with and its generator.
-  auto placeRun = [&](std::int64_t position, Engine& engine) {
-    engine.params.CurrentLog10N = log10n[static_cast<std::size_t>(position / perBlock)];
-    StartSOfRun(handOver, position, engine);
-    engine.draw.ReseedCount = static_cast<std::uint64_t>(position);
-    SeedLoopRun(engine.draw, startSeed, static_cast<std::uint64_t>(position));
-  };
-  body.run = [&](std::int64_t position, Engine& engine) {
-    placeRun(position, engine);
-    NullPlotSurface plot;
-    CollectedMessages messages;
-    RunOutputs outputs = OutputsFor(plot, messages, watch);
-    return RunLog10NPosition(engine, inputs, mode, outputs);
-  };
-  body.consume = [&](std::int64_t position, double result) {
-    results[static_cast<std::size_t>(position)] = result;
-    watch.done = position + 1;
-  };
-  RunSideBySide(
-      body,
-      [&](std::int64_t position, Engine& engine, MessageSink& messages) {
-        placeRun(position, engine);
-        BuildInitialState(engine, inputs, messages);
-      },
-      master, inputs, mode, &watch.stop);
-  MakeLoopExecutor(threads)->Execute(total, master, body);
-  return results;
+  Sweep sweep;
+  sweep.axes = {{FindParameter("log10n"), std::vector<double>(log10n.begin(), log10n.end())}};
+  sweep.replicates = iterations;
+  sweep.finitePopulation = true;
+  sweep.seed = seed;
+  sweep.handsOnS = true;
+  return CollectSweep(sweep, RunInputsOf(settings, true), RunMode{.LoopOverLog10N = true},
+                      static_cast<std::int16_t>(settings.loci), threads, watch);
 }
 
 }  // namespace recmod::python

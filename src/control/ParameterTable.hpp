@@ -22,6 +22,16 @@ enum class ParameterKind {
   Choice,       // one of a few whole numbers
 };
 
+// Where a run keeps a parameter.
+enum class ParameterHome {
+  Parameters,  // ModelParameters: a run's engine reads it from its own copy
+  Start,       // StartFrequencies: the start state is built from it
+  Switches,    // RunSwitches
+  Tables,      // the haplotype tables (the number of loci)
+  Loop,        // only the window's loop over Log10(N) reads it
+  Window,      // the window shows it; the model derives it from other parameters
+};
+
 // How a parameter may vary among the runs that go side by side in the vector
 // lanes of one batch: each lane may have its own value, or the value is one
 // constant of the batch (every run of a batch must agree), or it shapes a loop
@@ -43,11 +53,14 @@ struct Interval {
 // ranges, normalisation) sit beside it in the logic layer, keyed by `name`.
 struct ParameterInfo {
   std::string_view name;     // the one spelling: command line, Python, records, tables
+  std::string_view label;    // the model's own name, as messages write it (Log10(N), MaxGen)
   std::string_view aliases;  // older spellings still accepted, blank-separated
   ParameterKind kind;
+  ParameterHome home;
   Interval domain;  // the values for which the model is sound
   bool whole;       // only whole numbers
   double startValue;
+  bool singlePrecision;  // a run holds it as a float (its values are rounded to one)
   LaneRole role;
   std::string_view description;
   // Sets the parameter of a run's typed inputs; nullptr for parameters that a
@@ -74,5 +87,6 @@ bool InDomain(const ParameterInfo& parameter, double value);
 
 std::string_view KindName(ParameterKind kind);
 std::string_view LaneRoleName(LaneRole role);
+std::string_view HomeName(ParameterHome home);
 
 }  // namespace recmod

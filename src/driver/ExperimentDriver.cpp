@@ -6,14 +6,15 @@
 #include "control/InitialState.hpp"
 #include "control/LoopExecutor.hpp"
 #include "control/LoopRuns.hpp"
+#include "control/ParameterTable.hpp"
 #include "control/RunStatistics.hpp"
 #include "control/SweepRange.hpp"
 #include "driver/ReadParameters.hpp"
-#include "lanes/SideBySide.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/NumberText.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "sweep/RunSweep.hpp"
 #include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 
@@ -42,22 +43,6 @@ void ClearPlot(Simulator& sim) {
   sim.plot->Refresh();
 }
 
-// A number of a report line without the blank that stands for its sign.
-std::string Bare(const std::string& number) {
-  return number.substr(number.find_first_not_of(' '));
-}
-
-// Runs one run of a loop; a run-time error of the run names the run, so that
-// the user knows where the sweep stopped.
-template <typename Name, typename Run>
-double NamingTheRun(Name&& name, Run&& body) {
-  try {
-    return body();
-  } catch (const RuntimeError& error) {
-    throw RuntimeError(error.kind(), "the run at " + name() + ": " + error.detail());
-  }
-}
-
 RunOutputs OutputsOf(Simulator& sim) {
   return RunOutputs{*sim.plot, &sim.reports, *sim.frontEnd, &sim.stopRequested};
 }
@@ -84,20 +69,23 @@ class LoopRunOutputs {
   LoopRunOutputs(Simulator& sim, const LoopExecutor& executor)
       : sim_(sim), inSequence_(executor.RunsOnCallingThread()) {}
 
-  // Calls `run` with the outputs of one run.
   // The surface a watched loop draws every run onto, else null.
   PlotSurface* Watched() const { return inSequence_ && sim_.PlotWatched() ? sim_.plot : nullptr; }
 
-  template <typename Run>
-  double With(Run&& run) const {
+  // A sweep's observer with these outputs; reach and consume are left to the loop.
+  SweepObserver Observer() const {
+    SweepObserver observer;
+    observer.stopRequested = &sim_.stopRequested;
+    observer.watched = Watched();
+    observer.drawing = &sim_.engine;
     if (inSequence_) {
-      RunOutputs outputs = OutputsOf(sim_);
-      return run(outputs);
+      Simulator* sim = &sim_;
+      observer.withOutputs = [sim](const std::function<double(RunOutputs&)>& run) {
+        RunOutputs outputs = OutputsOf(*sim);
+        return run(outputs);
+      };
     }
-    NullPlotSurface plot;
-    CollectedMessages messages;
-    RunOutputs outputs{plot, nullptr, messages, &sim_.stopRequested};
-    return run(outputs);
+    return observer;
   }
 
  private:
@@ -124,8 +112,10 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
   };
   const LoopRunOutputs runOutputs(sim, executor);
 
-  LoopBody body;
-  body.reach = [&](std::int64_t position) {
+  Sweep sweep;
+  sweep.axes = {{FindParameter("S"), sValues}, {FindParameter("K"), kValues}};
+  SweepObserver observer = runOutputs.Observer();
+  observer.reach = [&](std::int64_t position) {
     if (position % perBlock == 0) {
       const double S = sOf(position);
       sim.reports.WriteLine(2, "K\tu=" + NumberText(engine.params.u) + " s=" + NumberText(S));
@@ -134,18 +124,7 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     ClearPlot(sim);
     ShowOutputField(sim, kKField, NumberText(kOf(position)));
   };
-  body.run = [&](std::int64_t position, Engine& runEngine) {
-    auto name = [&] {
-      return "S = " + Bare(NumberText(sOf(position))) + ", K = " + Bare(NumberText(kOf(position)));
-    };
-    return NamingTheRun(name, [&] {
-      return runOutputs.With([&](RunOutputs& outputs) {
-        return RunSKPosition(runEngine, sim.inputs, sim.runMode, outputs, sOf(position),
-                             kOf(position));
-      });
-    });
-  };
-  body.consume = [&](std::int64_t position, double result) {
+  observer.consume = [&](std::int64_t position, double result) {
     engine.recorder.SexFrequency = result;
     sim.reports.WriteLine(2, NumberText(kOf(position)) + "\t" + NumberText(result));
     sim.frontEnd->RunFinished(position + 1, total);
@@ -153,13 +132,7 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     // A finished run's lines go to disk: a kill loses no run.
     sim.reports.FlushFinishedRun();
   };
-  RunSideBySide(
-      body,
-      [&](std::int64_t position, Engine& runEngine, MessageSink& messages) {
-        SetUpSKPosition(runEngine, sim.inputs, messages, sOf(position), kOf(position));
-      },
-      engine, sim.inputs, sim.runMode, &sim.stopRequested, runOutputs.Watched(), &engine);
-  executor.Execute(total, engine, body);
+  RunSweep(sweep, engine, sim.inputs, sim.runMode, executor, observer);
 }
 
 // Mode 3: Iterations runs per population size, each from a generator of its
@@ -182,11 +155,6 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
   const std::int16_t n = params.Iterations;
   const std::int64_t perBlock = n > 0 ? n : 0;
   const auto total = static_cast<std::int64_t>(sizes.size()) * perBlock;
-  const InversionHandOver handOver = InversionHandOverOf(sim.inputs.switches, params);
-  const std::uint64_t reseedsBefore = engine.draw.ReseedCount;
-  // Seeds and the S handed on follow the position in the whole sweep, of
-  // which this start may be a later part.
-  const std::int64_t offset = sim.firstPosition;
   const LoopRunOutputs runOutputs(sim, executor);
 
   double sum = 0.0;
@@ -216,33 +184,23 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     return;
   }
 
-  LoopBody body;
-  body.reach = [&](std::int64_t position) {
+  Sweep sweep;
+  sweep.axes = {{FindParameter("log10n"), std::vector<double>(sizes.begin(), sizes.end())}};
+  sweep.replicates = perBlock;
+  sweep.finitePopulation = true;
+  sweep.seed = sim.seed;
+  // Seeds and the S handed on follow the position in the whole sweep, of
+  // which this start may be a later part.
+  sweep.firstPosition = sim.firstPosition;
+  sweep.handsOnS = true;
+  SweepObserver observer = runOutputs.Observer();
+  observer.reach = [&](std::int64_t position) {
     if (position % perBlock == 0) openBlock(static_cast<std::size_t>(position / perBlock));
     ClearPlot(sim);
     ShowOutputField(sim, kIterationField,
                     NumberTextInteger(static_cast<std::int16_t>(position % perBlock + 1)));
   };
-  // A run's N, the S it starts with and its generator.
-  auto placeRun = [&](std::int64_t position, Engine& runEngine) {
-    runEngine.params.CurrentLog10N = sizes[static_cast<std::size_t>(position / perBlock)];
-    StartSOfRun(handOver, offset + position, runEngine);
-    runEngine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(position);
-    SeedLoopRun(runEngine.draw, sim.seed, static_cast<std::uint64_t>(offset + position));
-  };
-  body.run = [&](std::int64_t position, Engine& runEngine) {
-    placeRun(position, runEngine);
-    auto name = [&] {
-      return "Log10(N) = " + Bare(NumberTextSingle(runEngine.params.CurrentLog10N)) +
-             ", iteration " + std::to_string(position % perBlock + 1);
-    };
-    return NamingTheRun(name, [&] {
-      return runOutputs.With([&](RunOutputs& outputs) {
-        return RunLog10NPosition(runEngine, sim.inputs, sim.runMode, outputs);
-      });
-    });
-  };
-  body.consume = [&](std::int64_t position, double result) {
+  observer.consume = [&](std::int64_t position, double result) {
     engine.recorder.SexFrequency = result;
     sim.reports.WriteLine(2, NumberText(result));
     sumOfSquares = sumOfSquares + result * result;
@@ -251,16 +209,7 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     if (position % perBlock == perBlock - 1) closeBlock();
     sim.reports.FlushFinishedRun();
   };
-  RunSideBySide(
-      body,
-      [&](std::int64_t position, Engine& runEngine, MessageSink& messages) {
-        placeRun(position, runEngine);
-        BuildInitialState(runEngine, sim.inputs, messages);
-      },
-      engine, sim.inputs, sim.runMode, &sim.stopRequested, runOutputs.Watched(), &engine);
-  executor.Execute(total, engine, body);
-  engine.draw.ReseedCount = reseedsBefore + static_cast<std::uint64_t>(total);
-  StartSOfRun(handOver, offset + total, engine);
+  RunSweep(sweep, engine, sim.inputs, sim.runMode, executor, observer);
 }
 
 void RunSelectedMode(Simulator& sim) {

@@ -45,6 +45,7 @@ std::vector<ParameterRow> ParameterRows() {
     row.kind = KindName(parameter.kind);
     row.role = LaneRoleName(parameter.role);
     row.description = parameter.description;
+    if (parameter.singlePrecision) row.description += " (held in single precision)";
     rows.push_back(std::move(row));
   }
   return rows;

@@ -78,7 +78,8 @@ TEST(ParameterTable, ApplyReachesTheTypedInputs) {
   FindParameter("Ab")->apply(inputs, 0.25);
   FindParameter("exact_sampling")->apply(inputs, 1.0);
   EXPECT_EQ(inputs.params.S, 0.05);
-  EXPECT_EQ(inputs.SAmplitude, 0.05);
+  // The amplitude of a sinusoidal S stays the start's S, as in the loop over S and K.
+  EXPECT_EQ(inputs.SAmplitude, 0.0);
   EXPECT_EQ(inputs.params.z, 0.1F);  // held in single precision
   EXPECT_EQ(inputs.params.MaxGen, 500);
   EXPECT_EQ(inputs.start.haplotypes[1], 0.25);
