@@ -61,7 +61,7 @@ void BM_DemeGeneration(benchmark::State& state) {
   const Setting s = SettingOf(state);
   Bench b;
   Prepare(b, s);
-  RunOutputs outputs{b.plot, nullptr, b.messages, nullptr};
+  RunOutputs outputs{.messages = &b.messages};
   const auto drawsBefore = b.engine.draw.DrawCount;
   long long generations = 0;
   for (auto _ : state) {
@@ -82,7 +82,7 @@ void BM_DrawFloor(benchmark::State& state) {
   const Setting s = SettingOf(state);
   Bench b;
   Prepare(b, s);
-  RunOutputs outputs{b.plot, nullptr, b.messages, nullptr};
+  RunOutputs outputs{.messages = &b.messages};
   // Replay the very arguments of one generation, deme by deme.
   std::vector<double> arguments;
   b.engine.draw.ArgumentLog = &arguments;

@@ -22,6 +22,7 @@
 #include "driver/ReadParameters.hpp"
 #include "lanes/LaneBatch.hpp"
 #include "lanes/LanePath.hpp"
+#include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
@@ -166,7 +167,7 @@ void BM_LaneRuns(benchmark::State& state, LanePath path, bool kernelOnly) {
       return;
     }
     state.SetIterationTime(ThreadSeconds() - (kernelOnly ? kernel : began));
-    for (const Engine& lane : lanes) sum += lane.recorder.SexFrequency;
+    for (const Engine& lane : lanes) sum += lane.SexFrequency;
     runs += width;
   }
   if (messages.count > 0) state.SkipWithError("a run showed a message");
@@ -179,9 +180,8 @@ void BM_ScalarRuns(benchmark::State& state, bool kernelOnly) {
   const LoopSetting setting = SettingOf(state);
   const PreparedLoop loop = Prepare(setting);
   Engine engine = loop.engine;
-  NullPlotSurface plot;
   CollectedMessages messages;
-  RunOutputs outputs{plot, nullptr, messages, nullptr};
+  RunOutputs outputs{.messages = &messages};
   std::int64_t position = 0;
   std::int64_t runs = 0;
   double sum = 0.0;
@@ -193,11 +193,12 @@ void BM_ScalarRuns(benchmark::State& state, bool kernelOnly) {
       const double kernel = ThreadSeconds();
       AdvanceAllGenerations(engine, loop, outputs);
       state.SetIterationTime(ThreadSeconds() - kernel);
+      engine.SexFrequency = SexFrequencyOf(engine.population, engine.tables, engine.params.Demes);
     } else {
       RunGenerations(engine, loop.inputs, loop.mode, outputs);
       state.SetIterationTime(ThreadSeconds() - began);
     }
-    sum += engine.recorder.SexFrequency;
+    sum += engine.SexFrequency;
     ++runs;
   }
   if (messages.count > 0) state.SkipWithError("a run showed a message");

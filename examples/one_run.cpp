@@ -21,9 +21,7 @@ int main() {
   recmod::Engine engine;
   recmod::PrepareEngine(engine, 2, inputs);
   const recmod::RunMode mode{.SingleRun = false, .InfinitePopulation = true};
-  recmod::NullPlotSurface plot;
-  recmod::CollectedMessages messages;
-  recmod::RunOutputs outputs{plot, nullptr, messages};
+  recmod::RunOutputs outputs;  // nothing shown: no plot, no report lines, no messages
   recmod::RunGenerations(engine, inputs, mode, outputs);
-  std::printf("final R+ frequency: %.15g\n", engine.recorder.SexFrequency);
+  std::printf("final R+ frequency: %.15g\n", engine.SexFrequency);
 }

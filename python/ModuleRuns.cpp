@@ -7,6 +7,7 @@
 #include "control/InitialState.hpp"
 #include "control/PrepareEngine.hpp"
 #include "model/Int16.hpp"
+#include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
 #include "sweep/RunSweep.hpp"
@@ -24,10 +25,6 @@ void AppendRecordedTable(const Engine& engine, int recordedSlot, std::vector<dou
   }
 }
 
-RunOutputs OutputsFor(PlotSurface& plot, MessageSink& messages, const RunWatch& watch) {
-  return RunOutputs{plot, nullptr, messages, &watch.stop};
-}
-
 }  // namespace
 
 std::uint64_t DrawSeed() {
@@ -43,9 +40,8 @@ SingleRunResult ComputeRun(const ModuleSettings& settings, bool finite,
   PrepareEngine(engine, static_cast<std::int16_t>(settings.loci), inputs);
   if (seed) engine.draw.generator.Seed(*seed, 0);
   if (finite) engine.params.CurrentLog10N = engine.params.Log10N;
-  NullPlotSurface plot;
   CollectedMessages messages;
-  RunOutputs outputs = OutputsFor(plot, messages, watch);
+  RunOutputs outputs{.messages = &messages, .stopRequested = &watch.stop};
 
   // The start frequencies are checked first, as a start checks them.
   BuildInitialState(engine, inputs, messages);
@@ -57,14 +53,14 @@ SingleRunResult ComputeRun(const ModuleSettings& settings, bool finite,
                              static_cast<std::size_t>(result.haplotypes));
   // The table the plot shows after each generation: deme 1, or the means over
   // the demes; every deme starts the same, so deme 1 is the start of the mean.
-  const int recordedSlot = engine.params.Demes <= 1 ? 0 : 3;
+  const int recordedSlot = RecordedSlot(engine.params.Demes);
   watch.total = lastGeneration;
   outputs.afterGeneration = [&](const Engine& run) {
     AppendRecordedTable(run, run.Generation == 0 ? 0 : recordedSlot, result.frequencies);
     watch.done = run.Generation;
   };
   RunGenerations(engine, inputs, mode, outputs);
-  result.rplus = engine.recorder.SexFrequency;
+  result.rplus = engine.SexFrequency;
   return result;
 }
 

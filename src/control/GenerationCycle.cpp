@@ -8,6 +8,7 @@
 #include "model/GeneticDrift.hpp"
 #include "model/Int16.hpp"
 #include "model/Recombination.hpp"
+#include "model/RecordedTable.hpp"
 #include "model/Selection.hpp"
 
 namespace recmod {
@@ -46,8 +47,7 @@ void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& m
                 engine.population, engine.draw);
   DiffuseBetweenDemes(engine.params, engine.tables, engine.population, engine.draw);
   CheckFloatingPointFlags("model step");
-  RecordGeneration(engine.recorder, engine.Generation, engine.params, engine.tables,
-                   engine.population, mode.SingleRun, outputs.plot, outputs.reports);
+  if (outputs.recording != nullptr) outputs.recording->AfterGeneration(engine);
 }
 
 void StartRun(Engine& engine, const RunInputs& inputs, const RunMode& mode, MessageSink& messages) {
@@ -59,7 +59,8 @@ void StartRun(Engine& engine, const RunInputs& inputs, const RunMode& mode, Mess
 
 void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                     RunOutputs& outputs) {
-  StartRun(engine, inputs, mode, outputs.messages);
+  CollectedMessages dropped;
+  StartRun(engine, inputs, mode, outputs.messages != nullptr ? *outputs.messages : dropped);
   const std::int16_t lastGeneration = engine.params.MaxGen;
   if (outputs.afterGeneration) {
     engine.Generation = 0;
@@ -80,6 +81,11 @@ void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode
         outputs.stopRequested->load(std::memory_order_relaxed)) {
       throw StartStopped{};
     }
+  }
+  // A run without generations leaves the result as it was, as the recorder,
+  // which sets it in every generation, would.
+  if (lastGeneration >= 1) {
+    engine.SexFrequency = SexFrequencyOf(engine.population, engine.tables, engine.params.Demes);
   }
 }
 

@@ -5,13 +5,7 @@
 namespace recmod {
 
 void ResetForRun(Engine& engine, const Engine& prepared) {
-  engine.params = prepared.params;
-  engine.tables = prepared.tables;
-  engine.mutation = prepared.mutation;
-  engine.draw = prepared.draw;
-  engine.recorder = prepared.recorder;
-  engine.Generation = prepared.Generation;
-  engine.InitialStateRejected = prepared.InitialStateRejected;
+  static_cast<RunContext&>(engine) = prepared;
   engine.population.AlleleFreqTable = prepared.population.AlleleFreqTable;
 }
 

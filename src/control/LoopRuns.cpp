@@ -40,9 +40,10 @@ void SetUpSKPosition(Engine& engine, const RunInputs& inputs, MessageSink& messa
 
 double RunSKPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                      RunOutputs& outputs, double S, double K) {
-  SetUpSKPosition(engine, inputs, outputs.messages, S, K);
+  CollectedMessages dropped;
+  SetUpSKPosition(engine, inputs, outputs.messages != nullptr ? *outputs.messages : dropped, S, K);
   RunGenerations(engine, inputs, mode, outputs);
-  return engine.recorder.SexFrequency;
+  return engine.SexFrequency;
 }
 
 void SeedLoopRun(RandomDraw& draw, const std::optional<std::uint64_t>& seed,
@@ -75,9 +76,10 @@ void StartSOfRun(const InversionHandOver& handOver, std::int64_t position, Engin
 
 double RunLog10NPosition(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                          RunOutputs& outputs) {
-  BuildInitialState(engine, inputs, outputs.messages);
+  CollectedMessages dropped;
+  BuildInitialState(engine, inputs, outputs.messages != nullptr ? *outputs.messages : dropped);
   RunGenerations(engine, inputs, mode, outputs);
-  return engine.recorder.SexFrequency;
+  return engine.SexFrequency;
 }
 
 }  // namespace recmod

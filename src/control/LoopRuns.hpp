@@ -6,6 +6,7 @@
 
 #include "control/Engine.hpp"
 #include "control/RunInputs.hpp"
+#include "control/RunMode.hpp"
 
 namespace recmod {
 

@@ -7,6 +7,7 @@
 #include "control/LoopExecutor.hpp"
 #include "control/LoopRuns.hpp"
 #include "control/ParameterTable.hpp"
+#include "control/PlotRecording.hpp"
 #include "control/RunStatistics.hpp"
 #include "control/SweepRange.hpp"
 #include "driver/ReadParameters.hpp"
@@ -43,9 +44,21 @@ void ClearPlot(Simulator& sim) {
   sim.plot->Refresh();
 }
 
-RunOutputs OutputsOf(Simulator& sim) {
-  return RunOutputs{*sim.plot, &sim.reports, *sim.frontEnd, &sim.stopRequested};
-}
+// The outputs of a run that the window shows: its curves on the picture box,
+// a single run's lines in "ReportFile1.txt", messages in message boxes.
+class ShownRun {
+ public:
+  explicit ShownRun(Simulator& sim)
+      : recording_(sim.recorder, *sim.plot, &sim.reports, sim.runMode.SingleRun),
+        outputs_{&recording_, sim.frontEnd, &sim.stopRequested} {}
+  ShownRun(const ShownRun&) = delete;
+  ShownRun& operator=(const ShownRun&) = delete;
+  RunOutputs& outputs() { return outputs_; }
+
+ private:
+  PlotRecording recording_;
+  RunOutputs outputs_;
+};
 
 // Modes 0 and 1: one run whose generations go to "ReportFile1.txt". A run
 // with a seed starts the generator from it; without one it goes on from where
@@ -56,8 +69,8 @@ void RunSingle(Simulator& sim) {
   OpenReportFile(sim.reports, engine.params.SaveDirectory, 1);
   sim.reports.WriteLine(1, ReportFile1Header(engine.tables));
   if (!sim.runMode.InfinitePopulation) engine.params.CurrentLog10N = engine.params.Log10N;
-  RunOutputs outputs = OutputsOf(sim);
-  RunGenerations(engine, sim.inputs, sim.runMode, outputs);
+  ShownRun shown(sim);
+  RunGenerations(engine, sim.inputs, sim.runMode, shown.outputs());
   sim.frontEnd->RunFinished(1, 1);
 }
 
@@ -77,12 +90,12 @@ class LoopRunOutputs {
     SweepObserver observer;
     observer.stopRequested = &sim_.stopRequested;
     observer.watched = Watched();
-    observer.drawing = &sim_.engine;
+    observer.recorder = &sim_.recorder;
     if (inSequence_) {
       Simulator* sim = &sim_;
       observer.withOutputs = [sim](const std::function<double(RunOutputs&)>& run) {
-        RunOutputs outputs = OutputsOf(*sim);
-        return run(outputs);
+        ShownRun shown(*sim);
+        return run(shown.outputs());
       };
     }
     return observer;
@@ -125,7 +138,7 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     ShowOutputField(sim, kKField, NumberText(kOf(position)));
   };
   observer.consume = [&](std::int64_t position, double result) {
-    engine.recorder.SexFrequency = result;
+    engine.SexFrequency = result;
     sim.reports.WriteLine(2, NumberText(kOf(position)) + "\t" + NumberText(result));
     sim.frontEnd->RunFinished(position + 1, total);
     if (position % perBlock == perBlock - 1) sim.reports.WriteLine(2, " ");
@@ -201,7 +214,7 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
                     NumberTextInteger(static_cast<std::int16_t>(position % perBlock + 1)));
   };
   observer.consume = [&](std::int64_t position, double result) {
-    engine.recorder.SexFrequency = result;
+    engine.SexFrequency = result;
     sim.reports.WriteLine(2, NumberText(result));
     sumOfSquares = sumOfSquares + result * result;
     sum = sum + result;

@@ -7,6 +7,7 @@
 
 #include "control/Engine.hpp"
 #include "control/RunInputs.hpp"
+#include "control/RunMode.hpp"
 
 namespace recmod {
 
@@ -48,7 +49,7 @@ bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& 
 
 // How a batch ended.
 enum class LaneOutcome {
-  Finished,      // every run's recorder.SexFrequency holds its result
+  Finished,      // every run's SexFrequency holds its result
   LeftToScalar,  // a run met a run-time error (or a floating-point flag was
                  // raised, or a message shown): the caller runs the batch's
                  // runs one at a time, which raises the error exactly as

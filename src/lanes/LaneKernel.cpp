@@ -173,7 +173,7 @@ class LaneCycle {
     for (std::size_t l = 0; l < kWidth; ++l) {
       double sum = 0.0;
       for (int h = 1; h <= kCount; ++h) sum = sum + freq_[Index(slot, 1, h)].run[l];
-      lanes_[l].recorder.SexFrequency = sum;
+      lanes_[l].SexFrequency = sum;
     }
   }
 

@@ -4,6 +4,7 @@
 
 #include "control/GenerationCycle.hpp"
 #include "lanes/LanePath.hpp"
+#include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/FrequencyPlot.hpp"
 
@@ -21,27 +22,28 @@ struct DrawnBatch {
 
 }  // namespace
 
-void DrawRecordedRun(const LaneHistory& history, int run, Engine& engine, PlotSurface& plot) {
+void DrawRecordedRun(const LaneHistory& history, int run, const Engine& shape, Recorder& recorder,
+                     PlotSurface& plot) {
   PopulationState table;
-  const int slot = engine.params.Demes <= 1 ? 0 : 3;
-  const int count = engine.tables.HaplotypeCount;
+  const int slot = RecordedSlot(shape.params.Demes);
+  const int count = shape.tables.HaplotypeCount;
   for (std::int16_t generation = 1; generation <= history.generations; ++generation) {
     const double* row = history.Of(run, generation);
     for (int c = 0; c <= 1; ++c) {
       for (int h = 1; h <= count; ++h) table.Freq(slot + c, 1, h) = *row++;
     }
-    RecordGeneration(engine.recorder, generation, engine.params, engine.tables, table, false, plot,
-                     nullptr);
+    RecordGeneration(recorder, generation, shape.params, shape.tables, table, false, plot, nullptr);
   }
 }
 
 void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const RunInputs& inputs,
                    const RunMode& mode, const std::atomic<bool>* stopRequested,
-                   PlotSurface* watched, Engine* drawing) {
+                   PlotSurface* watched, Recorder* recorder) {
   if (ActiveLanePath() == LanePath::Scalar || !LanesApply(prepared, inputs, mode)) return;
   const int width = LaneWidth();
   auto drawn = watched != nullptr ? std::make_shared<DrawnBatch>() : nullptr;
   const RunInputs* in = &inputs;
+  const Engine* shape = &prepared;
   body.batchSize = width;
   body.runBatch = [=](std::int64_t first, int count, std::span<Engine> lanes,
                       std::span<double> results) {
@@ -70,8 +72,7 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
       return false;
     }
     for (int i = 0; i < count; ++i) {
-      results[static_cast<std::size_t>(i)] =
-          lanes[static_cast<std::size_t>(i)].recorder.SexFrequency;
+      results[static_cast<std::size_t>(i)] = lanes[static_cast<std::size_t>(i)].SexFrequency;
     }
     if (drawn) {
       drawn->first = first;
@@ -89,7 +90,7 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
     }
     if (drawn && drawn->valid && position >= drawn->first &&
         position < drawn->first + drawn->history.runs) {
-      DrawRecordedRun(drawn->history, static_cast<int>(position - drawn->first), *drawing,
+      DrawRecordedRun(drawn->history, static_cast<int>(position - drawn->first), *shape, *recorder,
                       *watched);
     }
     consume(position, result);

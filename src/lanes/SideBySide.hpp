@@ -6,6 +6,7 @@
 
 #include "control/LoopExecutor.hpp"
 #include "lanes/LaneBatch.hpp"
+#include "output/FrequencyPlot.hpp"
 #include "output/MessageSink.hpp"
 #include "output/PlotSurface.hpp"
 
@@ -20,16 +21,18 @@ using SetUpRun = std::function<void(std::int64_t position, Engine& engine, Messa
 // `setUp` and StartRun, then all advanced together by RunLaneBatch. A batch
 // in which a run shows a message or meets a run-time error is declined, and
 // the executor runs its positions one at a time through body.run. With
-// `watched`, body.consume first draws the run's curves onto `watched` with the
-// engine `drawing` (as its generations would have drawn them one at a time).
-// `prepared`, `inputs`, `stopRequested`, `watched` and `drawing` must outlive
-// the loop.
+// `watched`, body.consume first draws the run's curves onto `watched` with
+// `recorder` (as its generations would have drawn them one at a time).
+// `prepared`, `inputs`, `stopRequested`, `watched` and `recorder` must
+// outlive the loop.
 void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const RunInputs& inputs,
                    const RunMode& mode, const std::atomic<bool>* stopRequested,
-                   PlotSurface* watched = nullptr, Engine* drawing = nullptr);
+                   PlotSurface* watched = nullptr, Recorder* recorder = nullptr);
 
 // Draws run `run` of `history` as RecordGeneration draws each of its
-// generations, onto `plot` with the recorder of `engine`.
-void DrawRecordedRun(const LaneHistory& history, int run, Engine& engine, PlotSurface& plot);
+// generations, onto `plot` with `recorder`; `shape` gives the tables, demes
+// and MaxGen of the runs.
+void DrawRecordedRun(const LaneHistory& history, int run, const Engine& shape, Recorder& recorder,
+                     PlotSurface& plot);
 
 }  // namespace recmod

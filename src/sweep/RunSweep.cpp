@@ -24,9 +24,7 @@ bool AxesGoSideBySide(const Sweep& sweep) {
 
 double WithQuietOutputs(const std::atomic<bool>* stopRequested,
                         const std::function<double(RunOutputs&)>& body) {
-  NullPlotSurface plot;
-  CollectedMessages messages;
-  RunOutputs outputs{plot, nullptr, messages, stopRequested};
+  RunOutputs outputs{.stopRequested = stopRequested};
   return body(outputs);
 }
 
@@ -45,7 +43,7 @@ void RunSweep(const Sweep& sweep, Engine& master, const RunInputs& inputs, const
     PlaceSweepRun(sweep, inputs, reseedsBefore, run, engine, runInputs);
     auto generations = [&](RunOutputs& outputs) {
       RunGenerations(engine, runInputs, mode, outputs);
-      return engine.recorder.SexFrequency;
+      return engine.SexFrequency;
     };
     try {
       return observer.withOutputs ? observer.withOutputs(generations)
@@ -62,7 +60,7 @@ void RunSweep(const Sweep& sweep, Engine& master, const RunInputs& inputs, const
           PlaceSweepRun(sweep, inputs, reseedsBefore, run, engine, runInputs);
           BuildInitialState(engine, runInputs, messages);
         },
-        master, inputs, mode, observer.stopRequested, observer.watched, observer.drawing);
+        master, inputs, mode, observer.stopRequested, observer.watched, observer.recorder);
   }
   executor.Execute(total, master, body);
 

@@ -8,6 +8,8 @@
 #include "control/LoopExecutor.hpp"
 #include "control/RunInputs.hpp"
 #include "control/RunMode.hpp"
+#include "output/FrequencyPlot.hpp"
+#include "output/PlotSurface.hpp"
 #include "sweep/Sweep.hpp"
 
 namespace recmod {
@@ -24,10 +26,10 @@ struct SweepObserver {
   std::function<double(const std::function<double(RunOutputs&)>& body)> withOutputs;
   // Set from any thread to stop the sweep after a generation.
   const std::atomic<bool>* stopRequested = nullptr;
-  // With `watched`, every run's curves are drawn onto it with the recorder of
-  // `drawing`, even for runs that went side by side.
+  // With `watched`, every run's curves are drawn onto it with `recorder`,
+  // even for runs that went side by side.
   PlotSurface* watched = nullptr;
-  Engine* drawing = nullptr;
+  Recorder* recorder = nullptr;
 };
 
 // Carries out every run of `sweep` from `master` (prepared for `inputs` and

@@ -11,6 +11,7 @@
 #include "control/RunInputs.hpp"
 #include "control/RunMode.hpp"
 #include "control/SweepRange.hpp"
+#include "output/FrequencyPlot.hpp"
 #include "output/MessageSink.hpp"
 #include "output/PlotSurface.hpp"
 #include "output/ReportFiles.hpp"
@@ -60,6 +61,8 @@ struct Simulator {
   // What the engine is handed, read from the controls at every start.
   RunInputs inputs;
   Engine engine;
+  // The state of the plot's recorder, kept from run to run of a start.
+  Recorder recorder;
   ReportFiles reports;
 
   // The picture box; a surface that draws nothing until a front end sets one.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "control/LoopRuns.hpp"
+#include "support/DrawnRun.hpp"
 #include "support/DriftTheory.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowSession.hpp"
@@ -73,7 +74,8 @@ TEST(ExactSampling, ABeneficialMutantFixesAsKimuraSays) {
 
   Engine& engine = window.sim.engine;
   engine.params.CurrentLog10N = 2.0F;
-  RunOutputs outputs{window.plot, nullptr, window.frontEnd, nullptr};
+  testing::DrawnRun drawn(window.plot, window.frontEnd, window.sim.runMode);
+  RunOutputs& outputs = drawn.outputs;
   int fixed = 0;
   for (int run = 0; run < runs; ++run) {
     SeedLoopRun(engine.draw, window.sim.seed, static_cast<std::uint64_t>(run));

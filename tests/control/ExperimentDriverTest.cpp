@@ -1,4 +1,5 @@
 #include "driver/ExperimentDriver.hpp"
+#include "support/DrawnRun.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -221,8 +222,8 @@ TEST(StartClick, LoopOverSKWithInversionVisitsTheTwentyLoopValues) {
   // the same position run alone on a fresh engine gives the same result.
   for (const auto& [block, k] : {std::pair<std::size_t, std::size_t>{0, 1}, {6, 20}, {19, 40}}) {
     Engine alone = window.sim.engine;
-    RunOutputs outputs{window.plot, nullptr, window.frontEnd, nullptr};
-    const double result = RunSKPosition(alone, window.sim.inputs, window.sim.runMode, outputs,
+    testing::DrawnRun drawn(window.plot, window.frontEnd, window.sim.runMode);
+    const double result = RunSKPosition(alone, window.sim.inputs, window.sim.runMode, drawn.outputs,
                                         sValues[block], kValues[k]);
     EXPECT_EQ(SplitTabs(lines[block * 43 + 1 + k])[1], NumberText(result));
   }
@@ -274,8 +275,9 @@ TEST(StartClick, LoopOverLog10NWritesBlocksAndTheirStatistics) {
   Engine alone = window.sim.engine;
   alone.params.CurrentLog10N = 1.5F;
   SeedLoopRun(alone.draw, window.sim.seed, 6);
-  RunOutputs outputs{window.plot, nullptr, window.frontEnd, nullptr};
-  const double result = RunLog10NPosition(alone, window.sim.inputs, window.sim.runMode, outputs);
+  testing::DrawnRun drawn(window.plot, window.frontEnd, window.sim.runMode);
+  const double result =
+      RunLog10NPosition(alone, window.sim.inputs, window.sim.runMode, drawn.outputs);
   EXPECT_EQ(report2[6 + 3], NumberText(result));
 }
 

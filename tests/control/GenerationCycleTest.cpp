@@ -1,4 +1,5 @@
 #include "control/GenerationCycle.hpp"
+#include "support/DrawnRun.hpp"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +36,8 @@ class GenerationCycleTest : public ::testing::Test {
  protected:
   void Run(const RunMode& mode = testing::SingleInfiniteRun()) {
     testing::PrepareEngine(engine, controls, loci);
-    RunOutputs outputs{surface, nullptr, messages, nullptr};
-    RunGenerations(engine, testing::InputsOf(controls, loci), mode, outputs);
+    testing::DrawnRun drawn(surface, messages, mode);
+    RunGenerations(engine, testing::InputsOf(controls, loci), mode, drawn.outputs);
   }
   void Tick(CheckBox box, bool ticked = true) { testing::SetTick(controls, box, ticked); }
 
@@ -147,14 +148,14 @@ TEST_F(GenerationCycleTest, TenGenerationsStartWithPointsAndGoOnWithSegments) {
 
 TEST_F(GenerationCycleTest, NoGenerationRunsWithMaxGenZero) {
   Run();
-  const double previous = engine.recorder.SexFrequency;
+  const double previous = engine.SexFrequency;
   ASSERT_GT(previous, 0.4);
   surface.calls.clear();
   controls.Text(17) = "";
   controls.Text(20) = "0.1";
   Run();
   EXPECT_TRUE(surface.calls.empty());
-  EXPECT_EQ(engine.recorder.SexFrequency, previous);
+  EXPECT_EQ(engine.SexFrequency, previous);
   EXPECT_EQ(engine.population.Freq(0, 1, 1), 0.1) << "the initial state is still built";
 }
 
@@ -194,8 +195,9 @@ TEST_F(GenerationCycleTest, InfiniteRunsAreDeterministicAndFiniteRunsFollowTheGe
     testing::PrepareEngine(engine, controls, loci);
     engine.params.CurrentLog10N = 4.0F;
     engine.draw.generator.Seed(seed);
-    RunOutputs outputs{surface, nullptr, messages, nullptr};
-    RunGenerations(engine, testing::InputsOf(controls, 3), testing::SingleFiniteRun(), outputs);
+    testing::DrawnRun drawn(surface, messages, testing::SingleFiniteRun());
+    RunGenerations(engine, testing::InputsOf(controls, 3), testing::SingleFiniteRun(),
+                   drawn.outputs);
     for (int d = 1; d <= 3; ++d)
       EXPECT_TRUE(testing::DemeNormalised(engine.population, engine.tables, d));
     EXPECT_TRUE(testing::DemeNormalised(engine.population, engine.tables, 1, 3));

@@ -97,7 +97,7 @@ StartResult Start(const LoopSetting& setting, int threads,
     result.report3 = ReadFileBytes(dir.path() / "ReportFile3.txt");
   }
   result.runs = frontEnd.runs;
-  result.sexFrequency = sim.engine.recorder.SexFrequency;
+  result.sexFrequency = sim.engine.SexFrequency;
   return result;
 }
 
@@ -223,7 +223,7 @@ TEST(ParallelLoops, ABlankMaxGenKeepsTheResultOfBeforeTheStart) {
   Form_Load(sim);
   TypeInto(sim, 30, dir.string());
   ASSERT_EQ(Start_Click(sim), StartOutcome::Finished);  // one run at the start-up values
-  const double before = sim.engine.recorder.SexFrequency;
+  const double before = sim.engine.SexFrequency;
   ASSERT_GT(before, 0.0);
   testing::SelectOption(sim, 3);
   TypeInto(sim, 19, "1.5");
@@ -262,9 +262,7 @@ TEST(InversionHandOver, GivesEachRunTheSOfARunInSequence) {
     EXPECT_TRUE(handOver.inverts);
     EXPECT_EQ(handOver.oddPerRun, c.oddPerRun);
     EXPECT_EQ(handOver.firstS, 0.3);
-    NullPlotSurface plot;
-    CollectedMessages messages;
-    RunOutputs outputs{plot, nullptr, messages, nullptr};
+    RunOutputs outputs;
     RunMode mode = testing::SingleFiniteRun();
     mode.SingleRun = false;
     chained.params.CurrentLog10N = 3.0F;

@@ -10,6 +10,7 @@
 #include "control/GenerationCycle.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/NumberText.hpp"
+#include "support/DrawnRun.hpp"
 #include "support/RecordingPlotSurface.hpp"
 #include "support/StartupControls.hpp"
 #include "support/TempDirectory.hpp"
@@ -55,9 +56,9 @@ class SingleRunReportTest : public ::testing::Test {
     if (!mode.InfinitePopulation) engine.params.CurrentLog10N = engine.params.Log10N;
     OpenReportFile(reports, engine.params.SaveDirectory, 1);
     reports.WriteLine(1, ReportFile1Header(engine.tables));
-    RunOutputs outputs{plot, &reports, messages, nullptr};
+    testing::DrawnRun drawn(plot, messages, mode, &reports);
     try {
-      RunGenerations(engine, testing::InputsOf(controls, loci), mode, outputs);
+      RunGenerations(engine, testing::InputsOf(controls, loci), mode, drawn.outputs);
     } catch (...) {
       reports.CloseAll();
       throw;
@@ -125,9 +126,9 @@ TEST_F(SingleRunReportTest, StartupValuesWriteTheHeaderAnd250LinesOfEightFields)
   }
   // Field 4 of the last line is the result of the run, the frequency of R+.
   const std::vector<std::string> last = Fields(lines[250]);
-  EXPECT_EQ(last[3], NumberText(engine.recorder.SexFrequency));
-  EXPECT_GT(engine.recorder.SexFrequency, 0.0);
-  EXPECT_LT(engine.recorder.SexFrequency, 1.0);
+  EXPECT_EQ(last[3], NumberText(engine.SexFrequency));
+  EXPECT_GT(engine.SexFrequency, 0.0);
+  EXPECT_LT(engine.SexFrequency, 1.0);
 }
 
 TEST_F(SingleRunReportTest, ThreeLociWriteSixteenLabelsAndFields) {
@@ -155,7 +156,7 @@ TEST_F(SingleRunReportTest, AFiniteRunWithDriftAndDemesRecordsTheMeans) {
   // The recorded table is the normalised mean over the demes.
   double sex = 0.0;
   for (int h = 1; h <= 4; ++h) sex += engine.population.Freq(3, 1, h);
-  EXPECT_EQ(engine.recorder.SexFrequency, sex);
+  EXPECT_EQ(engine.SexFrequency, sex);
   for (std::size_t g = 1; g <= 30; ++g) {
     EXPECT_NEAR(std::stod(Fields(lines[g])[7]), 1.0, 1e-14);
   }
@@ -190,10 +191,10 @@ TEST_F(SingleRunReportTest, LoopRunsWriteNoGenerationLines) {
   loop.LoopOverSK = true;
   loop.InfinitePopulation = true;
   testing::PrepareEngine(engine, controls, loci);
-  engine.recorder.ReportLine = "untouched";
-  RunOutputs outputs{plot, nullptr, messages, nullptr};
-  RunGenerations(engine, testing::InputsOf(controls, loci), loop, outputs);
-  EXPECT_EQ(engine.recorder.ReportLine, "untouched");
+  testing::DrawnRun drawn(plot, messages, loop);
+  drawn.recorder.ReportLine = "untouched";
+  RunGenerations(engine, testing::InputsOf(controls, loci), loop, drawn.outputs);
+  EXPECT_EQ(drawn.recorder.ReportLine, "untouched");
   EXPECT_EQ(plot.Count(testing::RecordingPlotSurface::Kind::Line), 249u * 8u);
 }
 

@@ -217,7 +217,7 @@ TEST(LaneAgreement, EveryRunOfABatchMatchesTheScalarEngineBitForBit) {
                   << "generation " << g << ", entry " << i + 1 << ": " << row[i] << " vs " << want;
             }
           }
-          EXPECT_EQ(Bits(lanes[l].recorder.SexFrequency), Bits(alone[l].recorder.SexFrequency));
+          EXPECT_EQ(Bits(lanes[l].SexFrequency), Bits(alone[l].SexFrequency));
         }
       }
     }

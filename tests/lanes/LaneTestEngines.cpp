@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "control/GenerationCycle.hpp"
+#include "control/PlotRecording.hpp"
 #include "control/PrepareEngine.hpp"
+#include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 
 namespace recmod::testing {
@@ -55,10 +57,12 @@ Engine StartedEngine(const SharedSettings& shared, const RunOfBatch& run, std::u
 std::vector<std::vector<double>> ScalarHistory(Engine& engine, const SharedSettings& shared) {
   const RunInputs inputs = InputsFor(shared);
   const RunMode mode = ModeFor(shared);
+  // The plot's recorder, so that the result it shows is checked too.
+  Recorder recorder;
   NullPlotSurface plot;
-  CollectedMessages messages;
-  RunOutputs outputs{plot, nullptr, messages};
-  const int recorded = shared.demes > 1 ? 3 : 0;
+  PlotRecording recording(recorder, plot, nullptr, false);
+  RunOutputs outputs{.recording = &recording};
+  const int recorded = RecordedSlot(static_cast<std::int16_t>(shared.demes));
   std::vector<std::vector<double>> history;
   // The generation loop of RunGenerations, from the state as it stands.
   ClearFloatingPointFlags();
@@ -71,6 +75,7 @@ std::vector<std::vector<double>> ScalarHistory(Engine& engine, const SharedSetti
       }
     }
   }
+  engine.SexFrequency = recorder.SexFrequency;
   return history;
 }
 

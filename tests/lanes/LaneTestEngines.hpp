@@ -7,6 +7,7 @@
 
 #include "control/Engine.hpp"
 #include "control/RunInputs.hpp"
+#include "control/RunMode.hpp"
 #include "lanes/LanePath.hpp"
 
 namespace recmod::testing {

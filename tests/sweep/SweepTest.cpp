@@ -40,11 +40,9 @@ double AloneWith(const RunInputs& start, const RunMode& mode,
   PrepareEngine(engine, 2, inputs);
   engine.params = inputs.params;
   DeriveSelectionTerms(2, engine.params);
-  NullPlotSurface plot;
-  CollectedMessages messages;
-  RunOutputs outputs{plot, nullptr, messages};
+  RunOutputs outputs;
   RunGenerations(engine, inputs, mode, outputs);
-  return engine.recorder.SexFrequency;
+  return engine.SexFrequency;
 }
 
 struct AxesCase {
