@@ -3,7 +3,8 @@
 # server: for SIGTERM, SIGHUP, SIGINT and SIGXFSZ the start stops after its
 # generation, the program exits with 128 + the signal's number, the record of
 # the start says "stopped" and the report file ends with a complete line.
-# SIGPIPE is ignored: the window runs on, until a SIGTERM ends it likewise.
+# SIGPIPE is ignored: the window runs on, until a SIGTERM ends it likewise;
+# so is the SIGXFSZ of a write past the file-size limit, which is a file error.
 #   xvfb-signals.sh RECMOD
 # Exits 77 (skipped) when xvfb-run or xdotool are missing.
 set -euo pipefail
@@ -76,6 +77,24 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
     wait_for_end "SIG$signal"
     check_stopped "SIG$signal" $((128 + $(kill -l "$signal")))
   done
+
+  # A write past the file-size limit (16 KiB here; the report file of the
+  # start-up run has 33 KiB): the system sends SIGXFSZ, which is no request to
+  # end. The write fails, the start ends with a file error, the window stays.
+  mkdir "$WORKDIR/limit"
+  cd "$WORKDIR/limit"
+  (ulimit -f 16; exec "$RECMOD_BIN" >recmod.log 2>&1) &
+  pid=$!
+  wid=$(timeout 30 xdotool search --sync --name "^recmod$" | head -n 1)
+  sleep 1
+  xdotool mousemove --window "$wid" 792 424 click 1
+  for _ in $(seq 1 100); do [[ $(status_of) == error ]] && break; sleep 0.1; done
+  [[ $(status_of) == error ]] || fail "file-size limit: the record says \"$(status_of)\", not error"
+  sleep 0.5
+  kill -0 "$pid" 2>/dev/null || fail "the file-size limit ended the window"
+  kill -s TERM "$pid"
+  wait_for_end "SIGTERM after the file-size limit"
+  [[ $exit_status -eq 143 ]] || fail "SIGTERM after the file-size limit: exit status $exit_status"
 
   begin_long_start PIPE
   kill -s PIPE "$pid"
