@@ -8,10 +8,13 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "ModuleRuns.hpp"
 #include "ModuleSettings.hpp"
+#include "StrictArguments.hpp"
 #include "control/Engine.hpp"
 #include "control/SweepRange.hpp"
 #include "ui/ParameterListing.hpp"
@@ -91,14 +94,17 @@ auto Watched(Compute compute, const py::object& progress)
   return std::move(*result);
 }
 
+constexpr long long kMaxThreads = 1024;
+
 int ThreadsOf(const py::object& threads) {
   if (threads.is_none()) {
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : static_cast<int>(cores);
   }
-  const auto count = threads.cast<long long>();
-  if (count < 1 || count > 1024) {
-    throw SettingsError("threads = " + std::to_string(count) + " must be from 1 to 1024");
+  const long long count = WholeArgument("threads", threads);
+  if (count < 1 || count > kMaxThreads) {
+    throw SettingsError("threads = " + std::to_string(count) + " is outside its range 1 .. " +
+                        std::to_string(kMaxThreads));
   }
   return static_cast<int>(count);
 }
@@ -117,22 +123,49 @@ struct RunResult {
   ModuleSettings settings;
 };
 
-ModuleSettings MakeSettings(double u, double w, double S, double K, double a, double b, double c,
-                            double R, double z, long long demes, double diffusion,
-                            long long max_gen, double log10n, long long inversion_period,
-                            bool recombination, bool total_stochasticity, std::optional<bool> drift,
-                            bool inversion, bool sinusoidal,
-                            std::optional<std::array<double, 4>> linkage_disequilibrium,
-                            long long loci, std::string sampling) {
+// The settings from Python's arguments, each of its own type (a bool is not a
+// number, a switch is a bool), checked as the window checks its fields.
+ModuleSettings MakeSettings(const py::object& u, const py::object& w, const py::object& S,
+                            const py::object& K, const py::object& a, const py::object& b,
+                            const py::object& c, const py::object& R, const py::object& z,
+                            const py::object& demes, const py::object& diffusion,
+                            const py::object& max_gen, const py::object& log10n,
+                            const py::object& inversion_period, const py::object& recombination,
+                            const py::object& total_stochasticity, const py::object& drift,
+                            const py::object& inversion, const py::object& sinusoidal,
+                            const py::object& linkage_disequilibrium, const py::object& loci,
+                            const py::object& sampling) {
   ModuleSettings s;
-  s.u = u, s.w = w, s.S = S, s.K = K, s.a = a, s.b = b, s.c = c, s.R = R, s.z = z;
-  s.demes = demes, s.diffusion = diffusion, s.max_gen = max_gen, s.log10n = log10n;
-  s.inversion_period = inversion_period, s.recombination = recombination;
-  s.total_stochasticity = total_stochasticity, s.drift = drift, s.inversion = inversion;
-  s.sinusoidal = sinusoidal, s.linkage_disequilibrium = linkage_disequilibrium;
-  s.loci = loci, s.sampling = std::move(sampling);
+  s.u = NumberArgument("u", u);
+  s.w = NumberArgument("w", w);
+  s.S = NumberArgument("S", S);
+  s.K = NumberArgument("K", K);
+  s.a = NumberArgument("a", a);
+  s.b = NumberArgument("b", b);
+  s.c = NumberArgument("c", c);
+  s.R = NumberArgument("R", R);
+  s.z = NumberArgument("z", z);
+  s.demes = WholeArgument("demes", demes);
+  s.diffusion = NumberArgument("diffusion", diffusion);
+  s.max_gen = WholeArgument("max_gen", max_gen);
+  s.log10n = NumberArgument("log10n", log10n);
+  s.inversion_period = WholeArgument("inversion_period", inversion_period);
+  s.recombination = SwitchArgument("recombination", recombination);
+  s.total_stochasticity = SwitchArgument("total_stochasticity", total_stochasticity);
+  s.drift = OptionalSwitchArgument("drift", drift);
+  s.inversion = SwitchArgument("inversion", inversion);
+  s.sinusoidal = SwitchArgument("sinusoidal", sinusoidal);
+  s.linkage_disequilibrium =
+      OptionalFourNumbersArgument("linkage_disequilibrium", linkage_disequilibrium);
+  s.loci = WholeArgument("loci", loci);
+  s.sampling = TextArgument("sampling", sampling);
   CheckSettings(s);
   return s;
+}
+
+// Settings built from a dict of keyword arguments, as Settings(**arguments).
+ModuleSettings SettingsFromArguments(const py::dict& arguments) {
+  return py::type::of<ModuleSettings>()(**arguments).cast<ModuleSettings>();
 }
 
 py::dict AsDict(const ModuleSettings& s) {
@@ -181,8 +214,67 @@ inversion). linkage_disequilibrium=(ab, Ab, aB, AB) starts two loci from
 these haplotype frequencies (they must add up to 1). loci: 2 or 3.
 sampling: "draw" (entry-wise) or "exact" (multinomial) drift.
 
-A value outside its field's range raises ValueError naming the parameter and
-the range; nothing is clamped. Settings are read-only: use replace(**changes).)";
+Numbers are int or float, never bool; demes, max_gen, inversion_period and
+loci are ints; the switches are True or False (drift also None). A value of
+another type raises TypeError. A value outside its field's range raises
+ValueError naming the parameter and the range; nothing is clamped. Settings
+are read-only (use replace(**changes)), compare equal when every value is
+equal, and pickle, so they cross to other processes.)";
+
+// The ranges the checks apply, as the window's fields hold them.
+std::string RangesText() {
+  std::string text = "\n\nRanges (inclusive):";
+  const char* separator = " ";
+  for (const char* name : {"u", "w", "S", "K", "a", "b", "c", "R", "z", "demes", "diffusion",
+                           "max_gen", "log10n", "inversion_period", "linkage_disequilibrium"}) {
+    const ParameterRange range = RangeOf(name);
+    text += separator;
+    text += std::string(name) + " " + ShortestText(range.minimum) + " .. " +
+            ShortestText(range.maximum);
+    separator = ", ";
+  }
+  return text +
+         " (log10n in whole or half steps; each of the four linkage_disequilibrium "
+         "values in that range). loci: 2 or 3.";
+}
+
+// `text` with each {name} and {name.max} replaced by the least and greatest
+// value of that parameter.
+std::string WithRanges(std::string text) {
+  for (const char* name : {"log10n", "iterations"}) {
+    const ParameterRange range = RangeOf(name);
+    for (const auto& [key, value] : {std::pair{std::string("{") + name + "}", range.minimum},
+                                     std::pair{std::string("{") + name + ".max}", range.maximum}}) {
+      for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
+        text.replace(at, key.size(), ShortestText(value));
+      }
+    }
+  }
+  return text;
+}
+
+// Lines of at most 76 characters, broken at spaces.
+std::string Wrapped(const std::string& text) {
+  std::string out;
+  std::size_t lineStart = 0;
+  std::size_t lastSpace = std::string::npos;
+  for (const char ch : text) {
+    if (ch == '\n') {
+      out += ch;
+      lineStart = out.size();
+      lastSpace = std::string::npos;
+      continue;
+    }
+    if (ch == ' ') lastSpace = out.size();
+    out += ch;
+    if (out.size() - lineStart > 76 && lastSpace != std::string::npos) {
+      out[lastSpace] = '\n';
+      lineStart = lastSpace + 1;
+      lastSpace = std::string::npos;
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -198,7 +290,8 @@ PYBIND11_MODULE(recmod, m) {
   });
 
   const ModuleSettings d = StartUpSettings();
-  py::class_<ModuleSettings> settings(m, "Settings", kSettingsDoc);
+  static const std::string settingsDoc = kSettingsDoc + Wrapped(RangesText());
+  py::class_<ModuleSettings> settings(m, "Settings", settingsDoc.c_str());
   settings.def(py::init(&MakeSettings), py::kw_only(), py::arg("u") = d.u, py::arg("w") = d.w,
                py::arg("S") = d.S, py::arg("K") = d.K, py::arg("a") = d.a, py::arg("b") = d.b,
                py::arg("c") = d.c, py::arg("R") = d.R, py::arg("z") = d.z,
@@ -245,7 +338,7 @@ PYBIND11_MODULE(recmod, m) {
           }
           arguments[item.first] = item.second;
         }
-        return py::type::of<ModuleSettings>()(**arguments).cast<ModuleSettings>();
+        return SettingsFromArguments(arguments);
       },
       "A copy with the named settings changed (and checked).");
   settings.def("__repr__", [](const ModuleSettings& s) {
@@ -259,9 +352,15 @@ PYBIND11_MODULE(recmod, m) {
     }
     return text + ")";
   });
-  settings.def("__eq__", [](const ModuleSettings& x, const ModuleSettings& y) {
-    return AsDict(x).equal(AsDict(y));
+  // Settings equal nothing but Settings: another type gets NotImplemented, so
+  // that Python answers False (or asks the other object).
+  settings.def("__eq__", [](const ModuleSettings& x, const py::object& y) -> py::object {
+    if (!py::isinstance<ModuleSettings>(y))
+      return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+    return py::bool_(AsDict(x).equal(AsDict(y.cast<const ModuleSettings&>())));
   });
+  settings.def(py::pickle([](const ModuleSettings& s) { return AsDict(s); },
+                          [](const py::dict& state) { return SettingsFromArguments(state); }));
 
   py::class_<RunResult>(m, "RunResult", "The outcome of recmod.run.")
       .def_readonly("frequencies", &RunResult::frequencies,
@@ -270,13 +369,24 @@ PYBIND11_MODULE(recmod, m) {
                     "over the demes as the plot shows them; not cumulative.")
       .def_readonly("rplus", &RunResult::rplus, "The final frequency of R+.")
       .def_readonly("seed", &RunResult::seed, "The seed of the run (None for N infinite).")
-      .def_readonly("settings", &RunResult::settings, "The settings of the run.");
+      .def_readonly("settings", &RunResult::settings, "The settings of the run.")
+      .def(py::pickle(
+          [](const RunResult& r) {
+            return py::make_tuple(r.frequencies, r.rplus, r.seed, r.settings);
+          },
+          [](const py::tuple& state) {
+            if (state.size() != 4) throw std::runtime_error("a RunResult is pickled as 4 values");
+            return RunResult{state[0].cast<py::array_t<double>>(), state[1].cast<double>(),
+                             state[2], state[3].cast<ModuleSettings>()};
+          }));
 
   m.def(
       "run",
-      [](const ModuleSettings& s, bool finite, std::optional<std::uint64_t> seed,
+      [](const ModuleSettings& s, const py::object& finiteArgument, const py::object& seedArgument,
          const py::object& progress) {
         CheckSettings(s);
+        const bool finite = SwitchArgument("finite", finiteArgument);
+        std::optional<std::uint64_t> seed = SeedArgument("seed", seedArgument);
         if (finite && !seed) seed = DrawSeed();
         SingleRunResult computed =
             Watched([&](RunWatch& watch) { return ComputeRun(s, finite, seed, watch); }, progress);
@@ -293,8 +403,8 @@ PYBIND11_MODULE(recmod, m) {
       R"(One run of settings.max_gen generations.
 
 finite=False: N infinite (no drift unless settings.drift); finite=True: N =
-10**settings.log10n with drift, its generator started from `seed` (drawn when
-None). progress(generation, max_gen) is called a few times a second.
+10**settings.log10n with drift, its generator started from `seed` (an int
+from 0 to 2**64 - 1, drawn when None). progress(generation, max_gen) is called a few times a second.
 Returns a RunResult with .frequencies, .rplus, .seed, .settings.)");
 
   m.def(
@@ -307,12 +417,13 @@ Returns a RunResult with .frequencies, .rplus, .seed, .settings.)");
 
   m.def(
       "sweep_sk",
-      [](const ModuleSettings& s, std::optional<std::vector<double>> S,
-         std::optional<std::vector<double>> K, const py::object& threads,
-         const py::object& progress) {
+      [](const ModuleSettings& s, const py::object& S, const py::object& K,
+         const py::object& threads, const py::object& progress) {
         CheckSettings(s);
-        const std::vector<double> sValues = S ? *S : SweepValues(kDefaultSSweep);
-        const std::vector<double> kValues = K ? *K : SweepValues(kDefaultKSweep);
+        const std::vector<double> sValues =
+            S.is_none() ? SweepValues(kDefaultSSweep) : NumbersArgument("S", S);
+        const std::vector<double> kValues =
+            K.is_none() ? SweepValues(kDefaultKSweep) : NumbersArgument("K", K);
         for (const double value : sValues) CheckParameter("S", value);
         for (const double value : kValues) CheckParameter("K", value);
         const int threadCount = ThreadsOf(threads);
@@ -327,19 +438,34 @@ Returns a RunResult with .frequencies, .rplus, .seed, .settings.)");
       py::arg("threads") = py::none(), py::kw_only(), py::arg("progress") = py::none(),
       R"(The loop over S and K with N infinite: final R+ frequencies, len(S) x len(K).
 
-S, K: sequences of values (default: the window's grid, see default_sk_grid).
-Each run starts from its own S and K and the other settings. threads: how
-many threads share the runs (default: all cores); any number gives the same
-array. progress(runs done, runs in all).)");
+S, K: sequences of numbers in the ranges of Settings' S and K (default: the
+window's grid, see default_sk_grid). Each run starts from its own S and K and
+the other settings. threads: how many threads share the runs, an int from 1
+to 1024 (default: all cores); any number gives the same array.
+progress(runs done, runs in all).)");
 
+  static const std::string sweepLog10NDoc = WithRanges(
+      R"(The loop over Log10(N) with drift: returns (rplus, seed).
+
+log10n: a sequence of sizes, each a whole or half number from {log10n} to {log10n.max}.
+iterations: runs per size, an int from {iterations} to {iterations.max}. threads: an int from
+1 to 1024 (default: all cores); any number gives the same array.
+rplus: final R+ frequencies, len(log10n) x iterations. Run i of size j is at
+position p = j * iterations + i of the sweep; its generator is started from
+(seed, p), so a given seed repeats the sweep exactly, and equals recmod-batch
+--mode 3 --seed with the same sizes. seed: an int from 0 to 2**64 - 1,
+drawn when None, and returned.
+With the inversion of S, each run starts with the S its position hands it.)");
   m.def(
       "sweep_log10n",
-      [](const ModuleSettings& s, const std::vector<double>& log10n, long long iterations,
-         std::optional<std::uint64_t> seed, const py::object& threads, const py::object& progress) {
+      [](const ModuleSettings& s, const py::object& log10n, const py::object& iterationsArgument,
+         const py::object& seedArgument, const py::object& threads, const py::object& progress) {
         CheckSettings(s);
+        const long long iterations = WholeArgument("iterations", iterationsArgument);
         CheckIterations(iterations);
+        const std::optional<std::uint64_t> seed = SeedArgument("seed", seedArgument);
         std::vector<float> sizes;
-        for (const double value : log10n) {
+        for (const double value : NumbersArgument("log10n", log10n)) {
           CheckLog10N("log10n", value);
           sizes.push_back(static_cast<float>(value));
         }
@@ -356,13 +482,7 @@ array. progress(runs done, runs in all).)");
       },
       py::arg("settings"), py::arg("log10n"), py::arg("iterations"), py::arg("seed") = py::none(),
       py::arg("threads") = py::none(), py::kw_only(), py::arg("progress") = py::none(),
-      R"(The loop over Log10(N) with drift: returns (rplus, seed).
-
-rplus: final R+ frequencies, len(log10n) x iterations. Run i of size j is at
-position p = j * iterations + i of the sweep; its generator is started from
-(seed, p), so a given seed repeats the sweep exactly, and equals recmod-batch
---mode 3 --seed with the same sizes. seed: drawn when None, and returned.
-With the inversion of S, each run starts with the S its position hands it.)");
+      sweepLog10NDoc.c_str());
 
   m.def(
       "parameters",

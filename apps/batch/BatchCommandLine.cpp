@@ -363,8 +363,8 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       ->type_name("N");
   std::string sRangeText;
   app.add_option("--s-range", sRangeText,
-                 "mode 2: the values of S, from FROM by repeated addition of STEP up to TO "
-                 "(default 0.01:0.2:0.01)")
+                 "mode 2: the values of S, FROM + i*STEP for i = 0, 1, ... up to TO (one that "
+                 "passes TO only by rounding is TO); default 0.01:0.2:0.01, the window's loop")
       ->type_name("FROM:TO:STEP");
   std::string kRangeText;
   app.add_option("--k-range", kRangeText,

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyleOptionButton>
+#include <cstdio>
 #include <string_view>
 
 #include "OptionButton.hpp"
@@ -459,6 +460,17 @@ void MainWindow::OnLiveTick() {
   pictBox_->Present();
 }
 
+void MainWindow::EndWithStatus(int status) {
+  endStatus_ = status;
+  if (!running_) {
+    QCoreApplication::exit(status);
+    return;
+  }
+  // A message the start waits on would hold it: it is not waited for.
+  worker_->Abandon();
+  RequestStop();
+}
+
 void MainWindow::OnStartFinished(StartWorker::Outcome outcome) {
   worker_->Join();
   pictBox_->SetSweepPicture(std::move(outcome.sweep));
@@ -471,6 +483,13 @@ void MainWindow::OnStartFinished(StartWorker::Outcome outcome) {
   stopPending_ = false;
   sim_.stopRequested = false;
   ShowIdleLook();
+  if (endStatus_) {
+    if (!outcome.error.empty()) std::fprintf(stderr, "recmod: %s\n", outcome.error.c_str());
+    emit startFinished();
+    // Every event loop ends, a message box's too.
+    QCoreApplication::exit(*endStatus_);
+    return;
+  }
   if (!outcome.error.empty()) ShowMessageNow(QString::fromStdString(outcome.error));
   emit startFinished();
   if (closePending_) close();

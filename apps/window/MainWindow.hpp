@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "StartWorker.hpp"
@@ -48,6 +49,12 @@ class MainWindow : public QWidget {
 
   // The pixel size of the captions' font, chosen so that every caption fits.
   int captionPixelSize() const { return captionPixelSize_; }
+
+  // A signal asked the program to end (WindowSignals): a running start stops
+  // after its current generation and its record says so; then, or at once
+  // when nothing runs, the event loop ends with `status`. No message box is
+  // shown on the way: what a start reports goes to standard error.
+  void EndWithStatus(int status);
 
  signals:
   // A start has ended (finished, refused, stopped or failed) and the window
@@ -110,6 +117,8 @@ class MainWindow : public QWidget {
   bool running_ = false;
   bool stopPending_ = false;
   bool closePending_ = false;
+  // The status the program ends with once the start in progress has ended.
+  std::optional<int> endStatus_;
   QTimer liveTimer_;
 };
 

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "MainWindow.hpp"
+#include "WindowSignals.hpp"
 #include "lanes/LanePath.hpp"
 #include "version/BuildInfo.hpp"
 
@@ -27,7 +28,18 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   recmod::MainWindow window;
+  // SIGTERM and its kind end the window as they end the batch program: the
+  // start stops after its generation, its record says "stopped", and the
+  // program ends with 128 + the signal's number.
+  const recmod::WindowSignals endSignals(window.simulator().stopRequested);
+  QObject::connect(&endSignals, &recmod::WindowSignals::received, &window,
+                   [&window](int number) { window.EndWithStatus(128 + number); });
   window.Load();
   window.show();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  if (const int number = recmod::WindowSignals::ReceivedSignal(); number != 0) {
+    std::fprintf(stderr, "recmod: %s: ended; the report files keep every complete line\n",
+                 recmod::WindowSignalName(number));
+  }
+  return status;
 }

@@ -157,3 +157,24 @@ def test_ctrl_c_stops_a_long_sweep_and_progress_is_called():
     assert seen and all(total == 820 for _, total in seen)
     # The module works on after an interrupt.
     assert recmod.run(recmod.Settings(max_gen=10)).frequencies.shape == (11, 2, 4)
+
+
+@pytest.mark.parametrize("option,grid,count", [
+    # By repeated addition these ended at 1.4000000000000001 and 1.2000000000000002.
+    ("--k-range", "0.6:1.4:0.1", 9),
+    ("--k-range", "0.8:1.2:0.1", 5),
+    ("--s-range", "-0.2:-0.05:0.05", 4),
+])
+def test_batch_sweep_grid_stays_in_its_range(batch, tmp_path, option, grid, count):
+    table = tmp_path / "table.csv"
+    other = "--s-range" if option == "--k-range" else "--k-range"
+    batch("--mode", 2, "--maxgen", 10, option, grid, other, "1:1:0.1", "--table", table)
+    column = 1 if option == "--k-range" else 0
+    values = [float(line.split(",")[column]) for line in table.read_text().splitlines()[1:]]
+    first, last, step = map(float, grid.split(":"))
+    assert len(values) == count and values[0] == first and values[-1] == last
+    assert all(first <= v <= last for v in values)
+    assert values == [min(first + i * step, last) for i in range(count)]
+    # Every value is one the module's own range check takes.
+    for v in values:
+        recmod.Settings(**{"K" if column else "S": v})

@@ -2,31 +2,23 @@
 
 #include <cmath>
 
+#include "control/LoopRuns.hpp"
+#include "control/ValueGrid.hpp"
+
 namespace recmod {
 
 namespace {
 
-constexpr double kEndAllowance = 0.0001;
-
-// Counts the values, stopping once there are more than `limit`.
-std::size_t CountValues(const SweepRange& range, std::size_t limit) {
-  const double end = range.to + kEndAllowance;
-  std::size_t count = 0;
-  for (double value = range.from; value <= end && count <= limit; value = value + range.step) {
-    ++count;
-  }
-  return count;
+ValueGrid GridOf(const SweepRange& range) {
+  return ValueGrid{range.from, range.to, range.step};
 }
 
 }  // namespace
 
 std::vector<double> SweepValues(const SweepRange& range) {
-  const double end = range.to + kEndAllowance;
-  std::vector<double> values;
-  for (double value = range.from; value <= end; value = value + range.step) {
-    values.push_back(value);
-  }
-  return values;
+  if (range == kDefaultSSweep) return SKLoopSValues();
+  if (range == kDefaultKSweep) return SKLoopKValues();
+  return GridValues(GridOf(range), kMaxSweepValues);
 }
 
 std::optional<std::string> SweepRangeProblem(const SweepRange& range) {
@@ -35,9 +27,7 @@ std::optional<std::string> SweepRangeProblem(const SweepRange& range) {
   }
   if (!(range.step > 0.0)) return "STEP must be greater than 0";
   if (range.from > range.to) return "FROM must not be greater than TO";
-  // A step too small to change the value would loop for ever; the count
-  // stops at the limit in that case too.
-  if (CountValues(range, kMaxSweepValues) > kMaxSweepValues) {
+  if (GridCount(GridOf(range), kMaxSweepValues) > kMaxSweepValues) {
     return "the range has more than " + std::to_string(kMaxSweepValues) + " values";
   }
   return std::nullopt;

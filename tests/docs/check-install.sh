@@ -57,5 +57,21 @@ if [[ -n $built_module ]]; then
   python=$(sed -n 's/^Python3_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt")
   PYTHONPATH=$(dirname "$installed") "${python:-python3}" -c 'import recmod; recmod.run(recmod.Settings(max_gen=10))' ||
     fail "the installed Python module does not run"
+  # The user guide's install, literally: into ~/.local, where the interpreter
+  # finds the module in its user site without PYTHONPATH.
+  home=$scratch/home
+  mkdir "$home"
+  HOME=$home "$cmake_command" --install "$build" --prefix "$home/.local" >/dev/null
+  user_site=$(HOME=$home PYTHONUSERBASE= "${python:-python3}" -m site --user-site)
+  [[ -f $user_site/$(basename "$built_module") ]] ||
+    fail "--prefix ~/.local did not put the module into the user site $user_site"
+  (cd "$scratch/run" && HOME=$home PYTHONPATH= PYTHONUSERBASE= "${python:-python3}" -c 'import recmod; recmod.run(recmod.Settings(max_gen=10))') ||
+    fail "the module installed into ~/.local does not import"
+  # The Debian package's layout: /usr/lib/python3/dist-packages.
+  if "${python:-python3}" -c 'import sys, sysconfig; sys.exit("deb_system" not in sysconfig.get_scheme_names())'; then
+    DESTDIR=$scratch/staged "$cmake_command" --install "$build" --prefix /usr >/dev/null
+    [[ -f $scratch/staged/usr/lib/python3/dist-packages/$(basename "$built_module") ]] ||
+      fail "--prefix /usr did not put the module into lib/python3/dist-packages"
+  fi
 fi
 echo "check-install: $version runs from $prefix"

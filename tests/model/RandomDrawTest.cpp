@@ -87,6 +87,15 @@ TEST(RandomDraw, WorkedBranchesForOneHundredIndividuals) {
   EXPECT_EQ(DrawWith(100, 0.25, 0.5, highFraction - 1e-9), 0.3);
   EXPECT_EQ(DrawWith(100, 0.25, 0.5, highFraction + 1e-9), 0.29);
 
+  // More than the whole population (y > 1, so also m > 1): that case is
+  // tested first and takes no chance, whatever the uniforms.
+  for (double u1 : {0.0, 0.49, 0.5, 0.99}) {
+    for (double u2 : {0.0, 0.5, 0.9999999}) {
+      EXPECT_EQ(DrawWith(100, 1.5, u1, u2), 1.5);
+      EXPECT_EQ(DrawWith(100, -1.25, u1, u2), -1.25);
+    }
+  }
+
   // A negative change is the mirror image of the positive one.
   for (double u1 : {0.2, 0.7}) {
     for (double u2 : {0.1, 0.5, 0.9}) {

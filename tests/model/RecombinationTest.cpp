@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support/FrequencyChecks.hpp"
 
 namespace recmod {
@@ -149,6 +151,34 @@ TEST_F(RecombinationTest, FiniteRecombinationDrawsOncePerClassAndHaplotype) {
   const UniformGenerator beforeSexOnly = draw.generator;
   Run();
   EXPECT_TRUE(testing::AdvancedBy(beforeSexOnly, draw.generator, 2 * 8 * 2));
+}
+
+TEST_F(RecombinationTest, FiniteRecombinationDrawsTheChangeTowardsThePool) {
+  // The example deme moves by +-0.0625 towards pi = 0.25 of its R+ mass 0.5:
+  // the draw takes these changes, not the new frequencies (0.0625, 0.1875, ...).
+  std::vector<double> arguments;
+  for (const float z : {0.0F, 1.0F}) {
+    Prepare(2, z);
+    FillExampleDeme();
+    draw.InfinitePopulation = false;
+    draw.PopulationSize = 1e6;
+    arguments.clear();
+    draw.ArgumentLog = &arguments;
+    Run();
+    draw.ArgumentLog = nullptr;
+    if (z == 0.0F) {
+      EXPECT_EQ(arguments, (std::vector<double>{0.0625, -0.0625, -0.0625, 0.0625}));
+    } else {
+      // One pool of mass 1 with A and B at 0.25: pi = (9, 3, 3, 1) / 16. Per
+      // haplotype, R+ then R-: half the way from the class's part to its
+      // share of the pool.
+      EXPECT_EQ(arguments,
+                (std::vector<double>{0.5 * (0.5 * 9 / 16 - 0), 0.5 * (0.5 * 9 / 16 - 0.5),
+                                     0.5 * (0.5 * 3 / 16 - 0.25), 0.5 * (0.5 * 3 / 16),
+                                     0.5 * (0.5 * 3 / 16 - 0.25), 0.5 * (0.5 * 3 / 16),
+                                     0.5 * (0.5 * 1 / 16), 0.5 * (0.5 * 1 / 16)}));
+    }
+  }
 }
 
 }  // namespace
