@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
   const int status = QApplication::exec();
   if (const int number = recmod::WindowSignals::ReceivedSignal(); number != 0) {
     std::fprintf(stderr, "recmod: %s: ended; the report files keep every complete line\n",
-                 recmod::WindowSignalName(number));
+                 recmod::SignalName(number).c_str());
   }
   return status;
 }
