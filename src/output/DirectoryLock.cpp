@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,6 +31,15 @@ DirectoryLock::DirectoryLock(const std::string& directory) : directory_(director
   }
   // A file system without locks (some network ones) cannot guard the files;
   // the start still runs, as it would without the lock.
+}
+
+bool DirectoryLock::StillThere() const {
+  if (fd_ < 0) return true;
+  struct stat locked {};
+  struct stat named {};
+  if (::fstat(fd_, &locked) != 0) return true;
+  return ::stat(directory_.c_str(), &named) == 0 && named.st_dev == locked.st_dev &&
+         named.st_ino == locked.st_ino;
 }
 
 DirectoryLock::~DirectoryLock() {

@@ -21,6 +21,11 @@ class DirectoryLock {
 
   const std::string& directory() const { return directory_; }
 
+  // Whether the directory's name still leads to the locked directory: false
+  // once it was moved, renamed or deleted (its files are then no longer
+  // where the start says they are). True for a directory that was not locked.
+  bool StillThere() const;
+
  private:
   std::string directory_;
   int fd_ = -1;

@@ -290,6 +290,27 @@ TEST(BatchFaults, ASaveDirectoryRemovedDuringAStartIsARunTimeError) {
   EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
 }
 
+// The files then sit in the moved directory, not where the start says they
+// are: no success, and a record at the old name (if one can be written) says
+// why.
+TEST(BatchFaults, ASaveDirectoryMovedDuringAStartIsARunTimeError) {
+  TempDirectory work;
+  const fs::path directory = work.path() / "out";
+  fs::create_directory(directory);
+  BatchProcess batch(work.path(), {"--mode", "1", "--demes", "20", "--maxgen", "10000", "--seed",
+                                   "4", "--dir", directory.string()});
+  ASSERT_TRUE(WaitForFile(directory / "ReportFile1.txt"));
+  fs::rename(directory, work.path() / "moved");
+  fs::create_directory(directory);
+  EXPECT_EQ(batch.Wait(), 3);
+  EXPECT_NE(batch.err().find("the save directory was moved or deleted during the start"),
+            std::string::npos)
+      << batch.err();
+  const std::string record = ReadFileBytes(directory / "recmod-run.json");
+  EXPECT_NE(record.find("\"status\": \"error\""), std::string::npos) << record;
+  EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
+}
+
 // A long loop whose batches of runs side by side take a noticeable time each:
 // a start that kept its lines in memory until a large block was full would
 // show nothing for minutes.
