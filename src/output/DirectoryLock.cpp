@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "model/RuntimeError.hpp"
 
@@ -40,6 +41,16 @@ bool DirectoryLock::StillThere() const {
   if (::fstat(fd_, &locked) != 0) return true;
   return ::stat(directory_.c_str(), &named) == 0 && named.st_dev == locked.st_dev &&
          named.st_ino == locked.st_ino;
+}
+
+std::string DirectoryLock::WhereNow() const {
+  if (fd_ < 0) return directory_;
+  std::error_code error;
+  const std::filesystem::path now =
+      std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd_), error);
+  // A deleted directory's link ends in " (deleted)" and leads nowhere.
+  if (error || !std::filesystem::is_directory(now, error)) return {};
+  return now.string();
 }
 
 DirectoryLock::~DirectoryLock() {

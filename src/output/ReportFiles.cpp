@@ -253,6 +253,14 @@ void ReportFiles::CloseAll() {
   if (first) std::rethrow_exception(first);
 }
 
+std::string ReportFiles::MovedDirectory(const std::string& saveDirectory) const {
+  const std::string directory = SaveDirectoryPath(saveDirectory);
+  for (const auto& lock : locks_) {
+    if (lock->directory() == directory && !lock->StillThere()) return lock->WhereNow();
+  }
+  return {};
+}
+
 void ReportFiles::ReleaseDirectories() {
   holdDirectories_ = false;
   locks_.clear();

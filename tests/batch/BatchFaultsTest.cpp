@@ -291,7 +291,7 @@ TEST(BatchFaults, ASaveDirectoryRemovedDuringAStartIsARunTimeError) {
 }
 
 // The files then sit in the moved directory, not where the start says they
-// are: no success, and a record at the old name (if one can be written) says
+// are: no success, and the records at the old name and beside the files say
 // why.
 TEST(BatchFaults, ASaveDirectoryMovedDuringAStartIsARunTimeError) {
   TempDirectory work;
@@ -306,8 +306,13 @@ TEST(BatchFaults, ASaveDirectoryMovedDuringAStartIsARunTimeError) {
   EXPECT_NE(batch.err().find("the save directory was moved or deleted during the start"),
             std::string::npos)
       << batch.err();
-  const std::string record = ReadFileBytes(directory / "recmod-run.json");
-  EXPECT_NE(record.find("\"status\": \"error\""), std::string::npos) << record;
+  // Both records say so: the one at the name and the one beside the files.
+  for (const fs::path& where : {directory, work.path() / "moved"}) {
+    const std::string record = ReadFileBytes(where / "recmod-run.json");
+    EXPECT_NE(record.find("\"status\": \"error\""), std::string::npos) << record;
+  }
+  const std::string moved = ReadFileBytes(work.path() / "moved" / "recmod-run.json");
+  EXPECT_NE(moved.find("\"name\": \"ReportFile1.txt\""), std::string::npos) << moved;
   EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
 }
 

@@ -4,6 +4,7 @@
 // that leaves no part of it and a record that says what failed; the save
 // directory stays the start's until its final record is written.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -142,6 +143,26 @@ TEST(BatchOutputs, TheSaveDirectoryStaysTheStartsUntilItsFinalRecord) {
   EXPECT_TRUE(refusedMeanwhile) << "the directory was free before the record was written";
   EXPECT_EQ(ReadRecord(dir.path())["status"], "done");
   EXPECT_NO_THROW(recmod::DirectoryLock after(dir.string())) << "released at the end";
+}
+
+// A stop asked for between the runs and the outputs: no output is written
+// half, none is claimed, and the exit status says that the program was
+// stopped (it once exited 0 with a table cut short).
+TEST(BatchOutputs, ASignalBeforeTheOutputsSkipsThemAndIsNoSuccess) {
+  TempDirectory dir;
+  const fs::path table = dir / "t.csv";
+  std::vector<std::string> arguments = {"recmod-batch", "--maxgen",   "10",      "--quiet",
+                                        "--dir",        dir.string(), "--table", table.string()};
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  const recmod::batch::ParseResult parsed =
+      recmod::batch::ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+  ASSERT_TRUE(parsed.request.has_value());
+  recmod::batch::BatchHooks hooks;
+  hooks.afterStart = [](const recmod::Simulator&) { ::raise(SIGTERM); };
+  EXPECT_EQ(recmod::batch::RunBatch(*parsed.request, hooks), 128 + SIGTERM);
+  EXPECT_FALSE(fs::exists(table));
+  EXPECT_EQ(ReadRecord(dir.path())["status"], "stopped");
 }
 
 }  // namespace
