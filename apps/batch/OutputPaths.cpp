@@ -58,12 +58,13 @@ void CheckOne(const std::string& path, const std::string& option,
                      "that is the name of a report file or a record; an output never replaces "
                      "one (choose another name)");
   }
-  if (const auto problem = OutputFileProblem(path)) throw UsageError(named + *problem);
+  // Another start's directory is not touched, not even by the probe below.
   try {
     LockOutputDirectory(path, saveDirectory);
   } catch (const RuntimeError&) {
     throw UsageError(named + "another start is writing its report files in that directory");
   }
+  if (const auto problem = OutputFileProblem(path)) throw UsageError(named + *problem);
 }
 
 }  // namespace
