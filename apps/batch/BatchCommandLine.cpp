@@ -58,6 +58,8 @@ constexpr const char* kExamples =
     "\n"
     "  recmod-batch --repeat /tmp/out/recmod-run.json --dir /tmp/again\n"
     "      the start recorded in /tmp/out again, its report files into /tmp/again\n"
+    "  recmod-batch --verify /tmp/out/recmod-run.json\n"
+    "      repeat it in a scratch directory: exit 0 when every report file is the same\n"
     "\n"
     "Every start writes recmod-run.json beside its report files: the version, every input,\n"
     "the seed and a digest of each report file. A field's text must read whole as a number;\n"
@@ -72,8 +74,14 @@ constexpr const char* kExamples =
     "128 + N stopped by signal N (SIGINT 130, SIGTERM 143, SIGHUP 129, SIGQUIT 131, SIGXFSZ\n"
     "153) after a generation (files closed, lines complete). A start into a directory that\n"
     "another start is writing is refused with 3, touching nothing.\n"
-    "With --plot, 3 also when the picture cannot be written; with --replot, 3 when a report\n"
-    "file cannot be read or is not in the report format (the message names file and line).";
+    "With --plot or --table, 3 also when the file cannot be written (the reason is named,\n"
+    "no partial file is left, and the record says what failed); a --plot or --table path\n"
+    "that cannot be written, names a report file or a record, or lies in a directory that\n"
+    "another start is writing is a usage error (2) before anything runs. With --replot, 2\n"
+    "when a report file is not one loop's results in the report format (the message names\n"
+    "file and line), 3 when it cannot be read. With --repeat or --verify, 4 when a report\n"
+    "file differs from the recorded one. Standard output that cannot be written (a full\n"
+    "device) gives 3.";
 
 // "RecombForR, TotalStochasticity, ...": every check box, as --tick takes them.
 std::string CheckBoxNames() {
@@ -146,10 +154,6 @@ std::uint64_t ParseSeed(const std::string& text) {
   }
   return seed;
 }
-
-// Far beyond any sweep, and far enough from the end of the range that the
-// positions after it cannot overflow.
-constexpr std::int64_t kMostFirstPosition = 1'000'000'000'000'000;
 
 std::int64_t ParseFirstPosition(const std::string& text) {
   std::int64_t position = -1;
@@ -236,16 +240,17 @@ bool ParseWholeDouble(const std::string& text, double& value) {
 
 // A repeat takes everything from its record; only where the files go and how
 // the start shows itself may be given with it.
-void CheckRepeatAlone(const CLI::App& app, const BatchRequest& request) {
-  static const std::vector<std::string> kAllowed = {"--repeat", "--dir", "--threads", "--quiet",
-                                                    "--progress"};
+// --verify chooses its own directory.
+void CheckRecordAlone(const CLI::App& app, const std::string& recordOption) {
+  std::vector<std::string> allowed = {recordOption, "--threads", "--quiet", "--progress"};
+  if (recordOption == "--repeat") allowed.emplace_back("--dir");
   for (const CLI::Option* option : app.parse_order()) {
     const std::string name = option->get_name();
-    if (std::find(kAllowed.begin(), kAllowed.end(), name) == kAllowed.end()) {
-      throw UsageError("--repeat: " + name + " cannot be given with it (the record says it)");
+    if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
+      throw UsageError(recordOption + ": " + name +
+                       " cannot be given with it (the record says it)");
     }
   }
-  (void)request;
 }
 
 }  // namespace
@@ -404,10 +409,11 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "rounded up to a readable step")
       ->type_name("X");
   std::string tableText;
-  app.add_option("--table", tableText,
-                 "also write the results in long format to a CSV file: one row per run "
-                 "(S,K,final_rplus or log10n,iteration,seed,final_rplus) or, for a single run, "
-                 "per generation, class and haplotype (the plotted deme mean)")
+  app.add_option(
+         "--table", tableText,
+         "also write the results in long format to a CSV file: one row per run "
+         "(S,K,final_rplus or log10n,iteration,seed,position,final_rplus) or, for a single run, "
+         "per generation, class and haplotype (the plotted deme mean)")
       ->type_name("FILE.csv");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
@@ -417,9 +423,16 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                "that the validation changed is still told");
   std::string repeatText;
   app.add_option("--repeat", repeatText,
-                 "start exactly the start that FILE (a recmod-run.json) records: the same "
-                 "report files byte for byte; --dir sends them elsewhere, --threads and --quiet "
-                 "apply, nothing else may be given")
+                 "start exactly the start that FILE (a recmod-run.json) records into the "
+                 "directory of --dir (required; not the directory of FILE): the same report "
+                 "files byte for byte; exit 4 when a file differs from a finished start's "
+                 "digest; --threads and --quiet apply, nothing else may be given")
+      ->type_name("FILE");
+  std::string verifyText;
+  app.add_option("--verify", verifyText,
+                 "repeat the finished start that FILE records in a scratch directory and "
+                 "compare its report files with the recorded digests: exit 0 when all are the "
+                 "same, 4 when any differs (each named), 2 when FILE cannot be repeated")
       ->type_name("FILE");
 
   try {
@@ -507,7 +520,11 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   request.commandLine.assign(argv, argv + argc);
   if (app.count("--repeat") > 0) {
     request.repeatFile = repeatText;
-    CheckRepeatAlone(app, request);
+    CheckRecordAlone(app, "--repeat");
+  }
+  if (app.count("--verify") > 0) {
+    request.verifyFile = verifyText;
+    CheckRecordAlone(app, "--verify");
   }
   return {std::move(request), kExitSuccess};
 }

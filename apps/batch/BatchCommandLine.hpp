@@ -17,6 +17,7 @@ enum ExitStatus : int {
   kExitRefused = 1,        // the start was refused with one of the system's messages
   kExitUsage = 2,          // the command line cannot be carried out
   kExitRuntimeError = 3,   // a run-time error ended the start
+  kExitDiffers = 4,        // a repeated start wrote other files than its record lists
   kExitInterrupted = 130,  // stopped by SIGINT after a generation (128 + 2)
   kExitTerminated = 143    // stopped by SIGTERM after a generation (128 + 15)
 };
@@ -76,6 +77,9 @@ struct BatchRequest {
   std::vector<std::string> commandLine;
   // Start the start recorded in this run record instead.
   std::optional<std::string> repeatFile;
+  // --verify: repeat this record's finished start in a scratch directory and
+  // compare its files with the recorded digests.
+  std::optional<std::string> verifyFile;
   // --table: the results in long format (ResultsTable).
   std::optional<std::string> tableFile;
   // --colour-range: the half-width of the heat map's colour scale.
@@ -101,6 +105,10 @@ int ParseMode(const std::string& text);
 // "FROM:TO:STEP" as a sweep of `option` (for messages); raises UsageError for
 // a malformed or endless range.
 SweepRange ParseSweepRange(const std::string& text, const std::string& option);
+
+// The largest --first-position: far beyond any sweep, and far enough from the
+// end of the range that the positions after it cannot overflow.
+inline constexpr std::int64_t kMostFirstPosition = 1'000'000'000'000'000;
 
 // The number of threads the machine runs at once (at least 1).
 int AllCores();

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "EscapedText.hpp"
+#include "FieldTextCheck.hpp"
 #include "output/NumberText.hpp"
 #include "output/ReportFiles.hpp"
 #include "ui/DecimalParse.hpp"
@@ -23,14 +24,11 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-void CheckSweepBounds(const SweepRange& range, float minimum, float maximum, const char* option,
-                      const char* variable) {
-  // Compared in single precision, as the window compares a field with its
-  // bounds.
-  if (static_cast<float>(range.from) < minimum || static_cast<float>(range.to) > maximum) {
-    throw UsageError(std::string(option) + ": " + variable + " must stay within " +
-                     NumberTextSingle(minimum) + " .." + NumberTextSingle(maximum));
-  }
+// A text as a notice shows it: a very long one is cut short.
+std::string Shortened(const std::string& text) {
+  constexpr std::size_t kShown = 60;
+  if (text.size() <= kShown) return text;
+  return text.substr(0, kShown) + "... (" + std::to_string(text.size()) + " characters)";
 }
 
 const char* TickText(int tick) {
@@ -48,7 +46,27 @@ bool ValueChanged(std::string was, std::string is) {
   }
 }
 
+void CheckSweepBounds(const SweepRange& range, float minimum, float maximum,
+                      const std::string& option, const char* variable) {
+  // Compared in single precision, as the window compares a field with its
+  // bounds.
+  if (static_cast<float>(range.from) < minimum || static_cast<float>(range.to) > maximum) {
+    throw UsageError(option + ": " + variable + " must stay within " + NumberTextSingle(minimum) +
+                     " .." + NumberTextSingle(maximum));
+  }
+}
+
 }  // namespace
+
+void CheckSweepOfS(const Simulator& sim, const SweepRange& range, const std::string& option) {
+  // The least S a run gets is -0.99.
+  CheckSweepBounds(range, std::max(sim.fields.FieldMinimum[2], -0.99F), sim.fields.FieldMaximum[2],
+                   option, "S");
+}
+
+void CheckSweepOfK(const Simulator& sim, const SweepRange& range, const std::string& option) {
+  CheckSweepBounds(range, sim.fields.FieldMinimum[3], sim.fields.FieldMaximum[3], option, "K");
+}
 
 ControlSnapshot TakeSnapshot(const ControlValues& controls) {
   ControlSnapshot snapshot;
@@ -68,7 +86,7 @@ std::vector<std::string> DescribeChanges(const ControlSnapshot& before, const Co
     // A blank put before or taken from a number changes nothing worth telling.
     if (was == is) continue;
     if (valueChangesOnly && entry.index != 30 && !ValueChanged(was, is)) continue;
-    notices.push_back(std::string(entry.alias) + ": " + was + " -> " + is);
+    notices.push_back(std::string(entry.alias) + ": " + Shortened(was) + " -> " + Shortened(is));
   }
   for (const CheckBox box : kAllCheckBoxes) {
     const auto slot = static_cast<std::size_t>(box);
@@ -120,16 +138,13 @@ void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::
   Form_Load(sim);
   sim.threads = request.threads;
   sim.firstPosition = request.firstPosition;
-  // A sweep stays within what the window admits in the field of its variable;
-  // the least S a run gets is -0.99.
+  // A sweep stays within what the window admits in the field of its variable.
   if (request.sRange) {
-    CheckSweepBounds(*request.sRange, std::max(sim.fields.FieldMinimum[2], -0.99F),
-                     sim.fields.FieldMaximum[2], "--s-range", "S");
+    CheckSweepOfS(sim, *request.sRange, "--s-range");
     sim.sSweep = *request.sRange;
   }
   if (request.kRange) {
-    CheckSweepBounds(*request.kRange, sim.fields.FieldMinimum[3], sim.fields.FieldMaximum[3],
-                     "--k-range", "K");
+    CheckSweepOfK(sim, *request.kRange, "--k-range");
     sim.kSweep = *request.kRange;
   }
   if (request.loci == 3) ToggleAllelesNumber_Click(sim);
@@ -155,7 +170,7 @@ void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::
     }
     ControlSnapshot before = TakeSnapshot(sim.controls);
     before.texts[slot] = typing.text;
-    sim.controls.Text(typing.index) = typing.text;
+    sim.controls.Text(typing.index) = WithinDoubleRange(typing.text);
     txt_LostFocus(sim, typing.index);
     for (std::string& notice : DescribeChanges(before, sim.controls, request.quiet)) {
       notices.push_back(std::move(notice));

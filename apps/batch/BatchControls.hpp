@@ -38,6 +38,11 @@ std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box);
 // pass changed go to `notices`.
 void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices);
 
+// Raises UsageError (naming `option`) when a sweep over S or K leaves what
+// the window admits in the field of its variable (S from -0.99).
+void CheckSweepOfS(const Simulator& sim, const SweepRange& range, const std::string& option);
+void CheckSweepOfK(const Simulator& sim, const SweepRange& range, const std::string& option);
+
 // Prints every field (INDEX<TAB>TEXT for 0..22, 30, 37..40, the text with
 // its control characters escaped) and then every check box (NAME<TAB>0|1) to
 // stdout.

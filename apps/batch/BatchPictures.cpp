@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "OutputPaths.hpp"
 #include "output/RecordedPlot.hpp"
 #include "output/sweep/SweepReports.hpp"
 #include "ui/FinishedSweep.hpp"
@@ -145,6 +146,7 @@ PlotExport::PlotExport(std::string path, Simulator& sim) : path_(std::move(path)
 PlotExport::~PlotExport() = default;
 
 std::string PlotExport::Write(const Simulator& sim) {
+  const auto lock = LockOutputDirectory(path_, sim.engine.params.SaveDirectory);
   if (surface_) {
     WritePlot(surface_->plot(), path_);
     return "plot written to " + path_;
@@ -162,7 +164,17 @@ int ReplotSweep(const BatchRequest& request, const Simulator& sim) {
   const std::string& directory = *request.replotDirectory;
   const std::string path =
       request.plotFile ? *request.plotFile : DefaultSweepPictureFile(directory);
+  OutputPaths outputs;
+  outputs.picture = path;
+  outputs.pictureOption = request.plotFile ? "--plot" : "--replot";
   try {
+    CheckOutputPaths(outputs, {});
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "recmod-batch: %s\n", error.what());
+    return kExitUsage;
+  }
+  try {
+    const auto lock = LockOutputDirectory(path, {});
     SweepPicture picture;
     picture.results = ReadSweepReports(directory);
     picture.startFrequency = StartFrequencyOfR(sim.controls);
@@ -172,6 +184,11 @@ int ReplotSweep(const BatchRequest& request, const Simulator& sim) {
       std::printf("picture of the %s written to %s\n", KindName(picture.results), path.c_str());
     }
     return kExitSuccess;
+  } catch (const ReportFormatError& error) {
+    // A file that was read but is not one loop's results is bad input; one
+    // that could not be read at all is a run-time error.
+    std::fprintf(stderr, "recmod-batch: --replot: %s\n", error.what());
+    return error.line() > 0 ? kExitUsage : kExitRuntimeError;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "recmod-batch: --replot: %s\n", error.what());
     return kExitRuntimeError;

@@ -48,6 +48,12 @@ bool EndRecord(std::optional<RunRecord>& record, const Simulator& sim, StartOutc
   return true;
 }
 
+bool WriteEndRecord(std::optional<RunRecord>& record, const Simulator& sim, RecordStatus status,
+                    const std::string& message) {
+  if (!record) return true;
+  return TryWrite(record, sim, status, message);
+}
+
 void EndRecordAfterFailure(std::optional<RunRecord>& record, const Simulator& sim) {
   if (!record) return;
   std::string message = "unknown error";

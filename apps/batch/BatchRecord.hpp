@@ -20,6 +20,12 @@ StartOrigin BatchOrigin(const BatchRequest& request, int mpiRanks);
 bool EndRecord(std::optional<RunRecord>& record, const Simulator& sim, StartOutcome outcome,
                const std::vector<std::string>& messages);
 
+// Writes the final record with `status` and `message` (an output that failed
+// after a finished start, a signal before the outputs). False, after saying
+// why on stderr, when the record cannot be written.
+bool WriteEndRecord(std::optional<RunRecord>& record, const Simulator& sim, RecordStatus status,
+                    const std::string& message);
+
 // From inside a catch block: writes the record of a start that the exception
 // in flight ended ("error" with its message). Never raises; a record that
 // cannot be written then is not told (the error that ended the start is).

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -12,6 +15,8 @@
 #include "BatchRecord.hpp"
 #include "BatchSignals.hpp"
 #include "EscapedText.hpp"
+#include "OutputPaths.hpp"
+#include "ProcessOutput.hpp"
 #include "RepeatStart.hpp"
 #include "ResultsTable.hpp"
 #include "driver/ExperimentDriver.hpp"
@@ -29,6 +34,8 @@
 namespace recmod::batch {
 
 namespace {
+
+constexpr int kSaveDirectoryField = 30;
 
 // Notices are made only as --quiet allows (DescribeChanges); all are told.
 void PrintNotices(std::vector<std::string>& notices) {
@@ -61,7 +68,9 @@ std::uint64_t DrawSeed() {
   return DrawStartSeed();
 }
 
-int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
+namespace {
+
+int RunRequest(const BatchRequest& request, const BatchHooks& hooks) {
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   const bool showProgress = request.progress || (terminal && !request.quiet);
   BatchFrontEnd frontEnd(showProgress, terminal, !request.progress);
@@ -77,6 +86,13 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       if (!recorded->versionWarning.empty()) {
         std::fprintf(stderr, "%s\n", recorded->versionWarning.c_str());
       }
+      if (!RecordedStartFinished(*recorded)) {
+        std::fprintf(stderr,
+                     "recmod-batch: warning: %s records a start that did not finish (%s); the "
+                     "files are made again but not compared\n",
+                     EscapedText(*request.repeatFile).c_str(),
+                     EscapedText(recorded->record["status"].get<std::string>()).c_str());
+      }
       ApplyRecordedStart(sim, *recorded, request);
     } else {
       ApplyRequest(sim, request, notices);
@@ -90,7 +106,7 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       notices = DescribeChanges(beforeValidation, sim.controls, request.quiet);
       PrintNotices(notices);
       PrintFields(sim.controls);
-      return kExitSuccess;
+      return FinishStandardOutput();
     }
 
     if (hooks.beforeStart && !hooks.beforeStart(sim)) return kExitSuccess;
@@ -108,6 +124,12 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
         std::fprintf(stderr, "seed: %llu\n", static_cast<unsigned long long>(*sim.seed));
       }
     };
+
+    // Every output is checked before the start does any work.
+    OutputPaths outputs;
+    outputs.table = request.tableFile;
+    outputs.picture = request.plotFile;
+    CheckOutputPaths(outputs, sim.controls.Text(kSaveDirectoryField));
 
     std::optional<PlotExport> plotExport;
     if (request.plotFile) {
@@ -134,9 +156,10 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       };
     }
 
-    // The report files stay this start's until its picture has been drawn
-    // from them.
-    if (plotExport) sim.reports.HoldDirectories();
+    // The directory stays this start's until its final record is written:
+    // its table and picture are made from this start's files, and the record
+    // speaks of those files alone.
+    sim.reports.HoldDirectories();
     StopOnSignals signals(sim.stopRequested);
     StopForwardingFrontEnd forwarding(frontEnd, signals);
     sim.frontEnd = &forwarding;
@@ -153,13 +176,57 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
     frontEnd.FinishProgress();
     sim.frontEnd = &frontEnd;
     if (outcome != StartOutcome::Refused) showDrawnSeed();
-    const bool recordWritten = EndRecord(record, sim, outcome, frontEnd.messages());
+    if (hooks.afterStart) hooks.afterStart(sim);
+
+    // The outputs of a finished start, each whole or absent; a signal that
+    // comes meanwhile lets the one being written finish and skips the rest.
+    std::string outputFailure;
+    std::vector<std::string> outputNotes;
+    bool outputsSkipped = false;
+    if (outcome == StartOutcome::Finished) {
+      auto attempt = [&](const char* option, const auto& write) {
+        if (signals.ReceivedSignal() != 0) {
+          outputsSkipped = true;
+          return;
+        }
+        std::string failure;
+        try {
+          write();
+        } catch (const RuntimeError& error) {
+          failure = error.detail();  // the path and the system's reason
+        } catch (const std::exception& error) {
+          failure = error.what();
+        }
+        if (!failure.empty()) {
+          outputFailure += std::string(outputFailure.empty() ? "" : "; ") + option + ": " + failure;
+        }
+      };
+      if (table) attempt("--table", [&] { table->Write(sim); });
+      if (plotExport) {
+        attempt("--plot", [&] {
+          const std::string note = plotExport->Write(sim);
+          if (!note.empty()) outputNotes.push_back(note);
+        });
+      }
+    }
+    bool recordWritten = true;
+    if (!outputFailure.empty()) {
+      recordWritten = WriteEndRecord(record, sim, RecordStatus::Error, outputFailure);
+    } else if (outputsSkipped) {
+      recordWritten = WriteEndRecord(record, sim, RecordStatus::Stopped,
+                                     "stopped by a signal before every output was written");
+    } else {
+      recordWritten = EndRecord(record, sim, outcome, frontEnd.messages());
+    }
+    sim.reports.ReleaseDirectories();
     // The report files are closed; now say why the start ended early.
     if (const int signal = signals.ReceivedSignal(); signal != 0) {
       std::fprintf(stderr, "recmod-batch: %s: %s; the report files keep every complete line\n",
                    SignalName(signal).c_str(),
                    outcome == StartOutcome::Stopped ? "stopped after a generation"
-                                                    : "received after the start had ended");
+                   : outputsSkipped ? "received after the start had ended; outputs not yet "
+                                      "written were skipped"
+                                    : "received after the start had ended");
       return 128 + signal;
     }
 
@@ -179,30 +246,21 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
       case StartOutcome::Finished:
         break;
     }
-    if (!request.quiet) ReportWhereFilesWent(sim);
+    if (!request.quiet) {
+      ReportWhereFilesWent(sim);
+      for (const std::string& note : outputNotes) std::printf("%s\n", note.c_str());
+    }
+    if (!outputFailure.empty()) {
+      std::fprintf(stderr, "recmod-batch: %s\n", outputFailure.c_str());
+      return kExitRuntimeError;
+    }
+    if (!recordWritten) return kExitRuntimeError;
     if (recorded && record) {
-      for (const std::string& notice : DifferencesFromRecord(record->json(), *recorded)) {
-        std::fprintf(stderr, "%s\n", notice.c_str());
-      }
+      const std::vector<std::string> differing = DifferencesFromRecord(record->json(), *recorded);
+      for (const std::string& notice : differing) std::fprintf(stderr, "%s\n", notice.c_str());
+      if (!differing.empty()) return kExitDiffers;
     }
-    if (table) table->Write(sim);
-    if (plotExport) {
-      try {
-        const std::string note = plotExport->Write(sim);
-        if (!request.quiet && !note.empty()) std::printf("%s\n", note.c_str());
-      } catch (const std::exception& error) {
-        std::fprintf(stderr, "recmod-batch: --plot: %s\n", error.what());
-        return kExitRuntimeError;
-      }
-      // A signal that came while the picture was drawn ends the program as
-      // it asked; the picture is whole or absent, never torn.
-      if (const int signal = signals.ReceivedSignal(); signal != 0) {
-        std::fprintf(stderr, "recmod-batch: %s: received while the picture was written\n",
-                     SignalName(signal).c_str());
-        return 128 + signal;
-      }
-    }
-    return recordWritten ? kExitSuccess : kExitRuntimeError;
+    return FinishStandardOutput();
   } catch (const UsageError& error) {
     PrintNotices(notices);
     std::fprintf(stderr, "recmod-batch: %s\n", error.what());
@@ -214,6 +272,54 @@ int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
     std::fprintf(stderr, "recmod-batch: run-time error: %s\n", error.what());
     return kExitRuntimeError;
   }
+}
+
+// --verify: the recorded start repeated in a scratch directory of its own,
+// which goes with everything in it once the files have been compared.
+int VerifyRecord(const BatchRequest& request, const BatchHooks& hooks) {
+  const std::string& path = *request.verifyFile;
+  try {
+    const RecordedStart recorded = ReadRecordedStart(path);
+    if (!RecordedStartFinished(recorded)) {
+      throw UsageError("--verify: " + EscapedText(path) + " records a start that did not finish (" +
+                       EscapedText(recorded.record["status"].get<std::string>()) +
+                       "); only a finished start can be verified");
+    }
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "recmod-batch: %s\n", error.what());
+    return kExitUsage;
+  }
+  const char* base = std::getenv("TMPDIR");
+  std::string scratch =
+      (base != nullptr && *base != '\0' ? std::string(base) : std::string("/tmp")) +
+      "/recmod-verify-XXXXXX";
+  if (::mkdtemp(scratch.data()) == nullptr) {
+    std::fprintf(stderr, "recmod-batch: --verify: cannot make a scratch directory %s: %s\n",
+                 EscapedText(scratch).c_str(), std::strerror(errno));
+    return kExitRuntimeError;
+  }
+  BatchRequest repeat = request;
+  repeat.verifyFile.reset();
+  repeat.repeatFile = path;
+  repeat.fields.push_back(FieldTyping{kSaveDirectoryField, scratch, "--verify"});
+  repeat.quiet = true;
+  int status = RunRequest(repeat, hooks);
+  std::error_code ignored;
+  std::filesystem::remove_all(scratch, ignored);
+  // A start that the program now refuses cannot be repeated either.
+  if (status == kExitRefused) status = kExitUsage;
+  if (status == kExitSuccess && !request.quiet) {
+    std::printf("%s: every report file is the same as recorded\n", EscapedText(path).c_str());
+    status = FinishStandardOutput();
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
+  if (request.verifyFile) return VerifyRecord(request, hooks);
+  return RunRequest(request, hooks);
 }
 
 }  // namespace recmod::batch

@@ -25,6 +25,10 @@ struct BatchHooks {
   // from the system's entropy source. Processes that share a start agree on
   // one here.
   std::function<std::uint64_t()> drawSeed;
+  // Called when the start has ended and its report files are closed, before
+  // its table, picture and final record are written: for tests that look at
+  // the save directory in between.
+  std::function<void(const Simulator&)> afterStart;
   // Whether the start writes its record (recmod-run.json); processes that
   // only help another with its runs do not.
   bool writeRecord = true;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/RuntimeError.hpp"
 #include "output/ReportFiles.hpp"
 #include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
@@ -21,6 +22,18 @@ std::string WithoutBlanks(const std::string& text) {
 }
 
 }  // namespace
+
+std::string WithinDoubleRange(const std::string& text) {
+  std::string normalised = WithoutBlanks(text);
+  if (normalised.empty()) return text;
+  NormaliseNumberText(normalised);
+  try {
+    ParseDecimal(normalised);
+    return text;
+  } catch (const RuntimeError&) {
+    return normalised.front() == '-' ? "-1.7976931348623157E+308" : "1.7976931348623157E+308";
+  }
+}
 
 void CheckFieldText(const FieldTyping& typing) {
   if (typing.index >= 0 && typing.index <= kLastNumericField) {

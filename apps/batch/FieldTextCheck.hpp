@@ -12,4 +12,10 @@ namespace recmod::batch {
 // option and the text.
 void CheckFieldText(const FieldTyping& typing);
 
+// A number beyond the range of a double (1e309) is out of range like any
+// other: its text becomes the largest double of its sign, which the
+// validation pass then brings into the field's range as it would 1e308.
+// Every other text is returned as it is.
+std::string WithinDoubleRange(const std::string& text);
+
 }  // namespace recmod::batch

@@ -3,8 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 namespace recmod::batch {
 
@@ -17,6 +21,22 @@ void PrepareProcessOutput() {
   }
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+int FinishStandardOutput() {
+  errno = 0;
+  int error = std::fflush(stdout) != 0 ? errno : 0;
+  if (error == 0 && std::ferror(stdout) != 0) {
+    // An earlier write failed and its bytes are gone; to a pipe or socket
+    // that is a reader that left, otherwise a real loss.
+    struct stat status {};
+    const bool toReader = ::fstat(STDOUT_FILENO, &status) == 0 &&
+                          (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
+    error = toReader ? 0 : EIO;
+  }
+  if (error == 0 || error == EPIPE) return 0;
+  std::fprintf(stderr, "recmod-batch: standard output: %s\n", std::strerror(error));
+  return 3;
 }
 
 }  // namespace recmod::batch

@@ -13,4 +13,10 @@ namespace recmod::batch {
 //   torn last line.
 void PrepareProcessOutput();
 
+// At the end of a request: puts what is left of standard output out and
+// returns 0, or, when standard output could not take it (a full device, an
+// I/O error), says so on stderr and returns 3. Output lost to a reader that
+// went away is no failure (see above).
+int FinishStandardOutput();
+
 }  // namespace recmod::batch

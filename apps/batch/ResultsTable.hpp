@@ -10,14 +10,15 @@ namespace recmod::batch {
 // --table FILE.csv: the results of the start in long format (ResultsTableWatch).
 class ResultsTable {
  public:
-  // Checks that the file's directory exists (UsageError otherwise) and
-  // watches the start. Construct after anything else that sets sim.plot or
-  // sim.loopExecutor, and keep alive until Write.
+  // Watches the start (the path was checked with CheckOutputPaths).
+  // Construct after anything else that sets sim.plot or sim.loopExecutor, and
+  // keep alive until Write.
   ResultsTable(std::string path, Simulator& sim);
 
   // After a finished start: writes the file (not in a process that discards
-  // its report files, as the other ranks of an MPI job do). Raises
-  // std::runtime_error naming the file when it cannot be written.
+  // its report files, as the other ranks of an MPI job do), whole or not at
+  // all (WriteOutputFile). Raises RuntimeError naming the file and the
+  // reason when it cannot be written.
   void Write(const Simulator& sim) const;
 
  private:

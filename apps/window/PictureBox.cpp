@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "PictureSaveDialogs.hpp"
+#include "render/PictureFile.hpp"
 #include "render/PlotRendering.hpp"
 #include "render/SweepRendering.hpp"
 
@@ -90,15 +91,10 @@ bool PictureBox::SaveResultsTable(const QString& path, QString* error) const {
     if (error != nullptr) *error = QStringLiteral("no finished start");
     return false;
   }
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-      file.write(table_->data(), static_cast<qint64>(table_->size())) !=
-          static_cast<qint64>(table_->size()) ||
-      !file.flush()) {
-    if (error != nullptr) *error = file.errorString();
-    return false;
-  }
-  return true;
+  // Through the pictures' safe path: a FIFO or link at the name is refused
+  // (never opened, so the window cannot hang), and the file is whole or absent.
+  return WriteBytesToFile(path, QByteArray(table_->data(), static_cast<qsizetype>(table_->size())),
+                          error);
 }
 
 }  // namespace recmod

@@ -130,7 +130,9 @@ std::string ResultsTableWatch::Text(const Simulator& sim) const {
               ShortestNumber(kValues[p % kValues.size()]) + "," + ShortestNumber(results[p]) + "\n";
     }
   } else if (mode.LoopOverLog10N) {
-    text = "log10n,iteration,seed,final_rplus\n";
+    // A run's generator follows from the seed and its position in the whole
+    // sweep, of which this start may be a later part (--first-position).
+    text = "log10n,iteration,seed,position,final_rplus\n";
     const std::vector<float> sizes =
         Log10NLoopValues(ParseSingle(sim.controls.Text(18)), ParseSingle(sim.controls.Text(19)));
     const auto perSize = static_cast<std::size_t>(sim.engine.params.Iterations);
@@ -138,7 +140,8 @@ std::string ResultsTableWatch::Text(const Simulator& sim) const {
     const std::string seed = sim.seed ? std::to_string(*sim.seed) : "";
     for (std::size_t p = 0; p < results.size(); ++p) {
       text += ShortestNumber(sizes[p / perSize]) + "," + std::to_string(p % perSize + 1) + "," +
-              seed + "," + ShortestNumber(results[p]) + "\n";
+              seed + "," + std::to_string(sim.firstPosition + static_cast<std::int64_t>(p)) + "," +
+              ShortestNumber(results[p]) + "\n";
     }
   }
   return text;

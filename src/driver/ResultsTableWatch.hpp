@@ -11,7 +11,7 @@ namespace recmod {
 // generation, class and haplotype (single runs): CSV after RFC 4180 with LF
 // line ends, a header line, and numbers in the shortest text that reads back
 // to the same double. Loops: "S,K,final_rplus" or
-// "log10n,iteration,seed,final_rplus"; single runs:
+// "log10n,iteration,seed,position,final_rplus"; single runs:
 // "generation,class,haplotype,frequency", the plotted deme mean.
 class ResultsTableWatch {
  public:

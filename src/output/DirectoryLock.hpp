@@ -21,6 +21,14 @@ class DirectoryLock {
 
   const std::string& directory() const { return directory_; }
 
+  // Whether the directory's name still leads to the locked directory: false
+  // once it was moved, renamed or deleted (its files are then no longer
+  // where the start says they are). True for a directory that was not locked.
+  bool StillThere() const;
+  // Where the locked directory is now (after a move, its new path); empty
+  // when that cannot be told or the directory was deleted.
+  std::string WhereNow() const;
+
  private:
   std::string directory_;
   int fd_ = -1;

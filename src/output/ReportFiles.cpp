@@ -239,8 +239,26 @@ void ReportFiles::CloseAll() {
     }
     file.reset();
   }
+  // Files written into a directory that was moved or deleted meanwhile are
+  // not where the start says they are: that is no success.
+  for (const auto& lock : locks_) {
+    if (!first && !lock->StillThere()) {
+      first = std::make_exception_ptr(RuntimeError(
+          ErrorKind::FileError, lock->directory() +
+                                    ": the save directory was moved or deleted during the start; "
+                                    "its report files are no longer there"));
+    }
+  }
   if (!holdDirectories_) locks_.clear();
   if (first) std::rethrow_exception(first);
+}
+
+std::string ReportFiles::MovedDirectory(const std::string& saveDirectory) const {
+  const std::string directory = SaveDirectoryPath(saveDirectory);
+  for (const auto& lock : locks_) {
+    if (lock->directory() == directory && !lock->StillThere()) return lock->WhereNow();
+  }
+  return {};
 }
 
 void ReportFiles::ReleaseDirectories() {

@@ -105,6 +105,9 @@ class ReportFiles {
   // that no other start replaces the files in between.
   void HoldDirectories() { holdDirectories_ = true; }
   void ReleaseDirectories();
+  // Where the locked save directory `saveDirectory` is now, when it was
+  // moved during the start and can still be found; empty otherwise.
+  std::string MovedDirectory(const std::string& saveDirectory) const;
 
  private:
   ReportFile& At(int n);

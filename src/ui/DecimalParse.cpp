@@ -49,6 +49,14 @@ std::size_t ScanDecimal(std::string_view text, std::string& number) {
   return i;
 }
 
+// A number's text as an error message shows it: a very long one is cut short.
+std::string Shown(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown) return std::string(text);
+  return std::string(text.substr(0, kShown)) + "... (" + std::to_string(text.size()) +
+         " characters)";
+}
+
 }  // namespace
 
 std::size_t DecimalNumberEnd(std::string_view text) {
@@ -64,7 +72,7 @@ double ParseDecimal(std::string_view text) {
   static const locale_t kClassic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   const double value = strtod_l(number.c_str(), nullptr, kClassic);
   if (std::isinf(value)) {
-    throw RuntimeError(ErrorKind::Overflow, "the number " + std::string(text) + " is too large");
+    throw RuntimeError(ErrorKind::Overflow, "the number " + Shown(text) + " is too large");
   }
   return value;
 }
@@ -77,7 +85,7 @@ float ParseSingle(std::string_view text) {
   const double value = ParseDecimal(text);
   if (std::fabs(value) > 3.4028234663852886e38) {
     throw RuntimeError(ErrorKind::Overflow,
-                       "the number " + std::string(text) + " is too large for single precision");
+                       "the number " + Shown(text) + " is too large for single precision");
   }
   return static_cast<float>(value);
 }

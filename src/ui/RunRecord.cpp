@@ -55,6 +55,28 @@ std::filesystem::path DirectoryOf(const Simulator& sim) {
   return SaveDirectoryPath(sim.controls.Text(kSaveDirectoryField));
 }
 
+// The digest of every report file of the mode in `directory`.
+nlohmann::ordered_json ReportFileDigests(const Simulator& sim, const std::string& directory) {
+  nlohmann::ordered_json files = nlohmann::ordered_json::array();
+  for (const int n : ReportFilesOfMode(sim.runMode)) {
+    const std::filesystem::path file = ReportFilePath(directory, n);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) continue;
+    const FileDigest digest = DigestOfFile(file);
+    files.push_back({{"name", file.filename().string()},
+                     {"lines", digest.lines},
+                     {"bytes", digest.bytes},
+                     {"sha256", digest.sha256}});
+  }
+  return files;
+}
+
+void WriteJson(const std::filesystem::path& path, const nlohmann::ordered_json& json) {
+  // A field may hold any bytes; those that are no UTF-8 are written as U+FFFD.
+  ReplaceFileAtomically(
+      path, json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+}
+
 }  // namespace
 
 const char* RecordStatusName(RecordStatus status) {
@@ -164,22 +186,25 @@ void RunRecord::WriteEnded(const Simulator& sim, RecordStatus status, const std:
   json_["ended"] = UtcNow();
   json_["message"] =
       message.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(message);
-  nlohmann::ordered_json files = nlohmann::ordered_json::array();
   // A start that was refused or failed before its files were opened has
   // written none: the files in the directory belong to an earlier start.
+  json_["report_files"] = accepted_ ? ReportFileDigests(sim, sim.controls.Text(kSaveDirectoryField))
+                                    : nlohmann::ordered_json::array();
   if (accepted_) {
-    for (const int n : ReportFilesOfMode(sim.runMode)) {
-      const std::filesystem::path file = ReportFilePath(sim.controls.Text(kSaveDirectoryField), n);
-      std::error_code error;
-      if (!std::filesystem::is_regular_file(file, error)) continue;
-      const FileDigest digest = DigestOfFile(file);
-      files.push_back({{"name", file.filename().string()},
-                       {"lines", digest.lines},
-                       {"bytes", digest.bytes},
-                       {"sha256", digest.sha256}});
+    // A directory moved during the start holds the start's files under a
+    // record that says "running": that record is told the end too.
+    const std::string moved = sim.reports.MovedDirectory(sim.controls.Text(kSaveDirectoryField));
+    if (!moved.empty()) {
+      nlohmann::ordered_json there = json_;
+      there["report_directory"] = moved;
+      there["report_files"] = ReportFileDigests(sim, moved);
+      try {
+        WriteJson(std::filesystem::path(moved) / kRunRecordFileName, there);
+      } catch (const std::exception&) {
+        // The record at the directory's name is the one that must be written.
+      }
     }
   }
-  json_["report_files"] = std::move(files);
   if (!accepted_) {
     // A start that never had the directory must not replace the record of
     // another start that is writing there now.
@@ -200,9 +225,7 @@ std::filesystem::path RunRecord::path() const {
 }
 
 void RunRecord::Write() const {
-  // A field may hold any bytes; those that are no UTF-8 are written as U+FFFD.
-  ReplaceFileAtomically(
-      path(), json_.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+  WriteJson(path(), json_);
 }
 
 }  // namespace recmod

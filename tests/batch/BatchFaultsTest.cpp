@@ -290,6 +290,32 @@ TEST(BatchFaults, ASaveDirectoryRemovedDuringAStartIsARunTimeError) {
   EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
 }
 
+// The files then sit in the moved directory, not where the start says they
+// are: no success, and the records at the old name and beside the files say
+// why.
+TEST(BatchFaults, ASaveDirectoryMovedDuringAStartIsARunTimeError) {
+  TempDirectory work;
+  const fs::path directory = work.path() / "out";
+  fs::create_directory(directory);
+  BatchProcess batch(work.path(), {"--mode", "1", "--demes", "20", "--maxgen", "10000", "--seed",
+                                   "4", "--dir", directory.string()});
+  ASSERT_TRUE(WaitForFile(directory / "ReportFile1.txt"));
+  fs::rename(directory, work.path() / "moved");
+  fs::create_directory(directory);
+  EXPECT_EQ(batch.Wait(), 3);
+  EXPECT_NE(batch.err().find("the save directory was moved or deleted during the start"),
+            std::string::npos)
+      << batch.err();
+  // Both records say so: the one at the name and the one beside the files.
+  for (const fs::path& where : {directory, work.path() / "moved"}) {
+    const std::string record = ReadFileBytes(where / "recmod-run.json");
+    EXPECT_NE(record.find("\"status\": \"error\""), std::string::npos) << record;
+  }
+  const std::string moved = ReadFileBytes(work.path() / "moved" / "recmod-run.json");
+  EXPECT_NE(moved.find("\"name\": \"ReportFile1.txt\""), std::string::npos) << moved;
+  EXPECT_EQ(batch.out(), "") << "no claim that the file was written";
+}
+
 // A long loop whose batches of runs side by side take a noticeable time each:
 // a start that kept its lines in memory until a large block was full would
 // show nothing for minutes.

@@ -206,3 +206,138 @@ TEST(BatchRecord, RepeatRefusesWhatItCannotRepeatExactly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A record whose inputs the command line would refuse is refused too, naming
+// the key, before anything is written.
+TEST(BatchRecord, ARecordsInputsAreCheckedAsTheCommandLineChecksThem) {
+  TempDirectory dir;
+  ASSERT_EQ(RunBatchIn(dir.path(), {"--mode", "loop-sk", "--s-range", "0.1:0.1:0.1", "--k-range",
+                                    "1:1:0.1", "--maxgen", "10", "--quiet"})
+                .status,
+            0);
+  const json record = ReadRecord(dir.path());
+  const struct {
+    const char* pointer;
+    json value;
+    const char* key;
+  } kCases[] = {
+      {"/fields/2/typed", "abc", "\"fields[2].typed (S)\""},
+      {"/fields/2/typed", "nan", "\"fields[2].typed (S)\""},
+      {"/fields/2/typed", "inf", "\"fields[2].typed (S)\""},
+      {"/fields/2/typed", "0.05xyz", "\"fields[2].typed (S)\""},
+      {"/fields", json::array(), "\"fields\": field 0 is missing"},
+      {"/s_sweep/step", 0, "\"s_sweep\": STEP must be greater than 0"},
+      {"/s_sweep/from", 0.5, "\"s_sweep\": FROM must not be greater than TO"},
+      {"/k_sweep/to", 5, "\"k_sweep\": K must stay within"},
+      {"/seed", -1, "\"seed\""},
+      {"/seed", 4.7, "\"seed\""},
+      {"/seed", 1e30, "\"seed\""},
+      {"/loci", 5, "\"loci\""},
+      {"/loci", 2.9, "\"loci\""},
+      {"/check_boxes/RecombForR/typed", 0.5, "\"check_boxes.RecombForR.typed\""},
+      {"/first_position", -5, "\"first_position\""},
+      {"/first_position", 3, "\"first_position\": only mode 3"},
+      {"/run_mode/index", 7, "\"run_mode.index\""},
+  };
+  const fs::path edited = dir / "edited.json";
+  for (const auto& in : kCases) {
+    json changed = record;
+    changed[json::json_pointer(in.pointer)] = in.value;
+    WriteRecord(edited, changed);
+    TempDirectory out;
+    const ProgramOutcome outcome =
+        RunBatchIn(out.path(), {"--repeat", edited.string(), "--dir", out.string()});
+    EXPECT_EQ(outcome.status, 2) << in.pointer << " " << in.value << ": " << outcome.err;
+    EXPECT_NE(outcome.err.find(in.key), std::string::npos) << in.pointer << ": " << outcome.err;
+    EXPECT_TRUE(fs::is_empty(out.path())) << in.pointer;
+  }
+  // 2^64 is no seed either (JSON reads it as a float).
+  std::string text = ReadFileBytes(dir / "recmod-run.json");
+  text.replace(text.find("\"seed\": null"), 12, "\"seed\": 18446744073709551616");
+  std::ofstream(edited) << text;
+  TempDirectory out;
+  EXPECT_EQ(RunBatchIn(out.path(), {"--repeat", edited.string(), "--dir", out.string()}).status, 2);
+  EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+TEST(BatchRecord, ACraftedRecordNeitherCrashesTheProgramNorWritesToTheTerminal) {
+  TempDirectory dir;
+  const fs::path crafted = dir / "crafted.json";
+  std::ofstream(crafted) << "{\"format\": " << std::string(100000, '[') << std::string(100000, ']')
+                         << ", \"program\": {}}";
+  ProgramOutcome outcome =
+      RunBatchIn(dir.path(), {"--repeat", crafted.string(), "--dir", dir.string()});
+  EXPECT_EQ(outcome.status, 2) << outcome.err;
+  EXPECT_NE(outcome.err.find("nested too deeply"), std::string::npos) << outcome.err;
+
+  std::ofstream(crafted) << std::string(2 << 20, ' ') << "{}";
+  EXPECT_EQ(RunBatchIn(dir.path(), {"--repeat", crafted.string(), "--dir", dir.string()}).status,
+            2);
+
+  // A version with a newline would forge a line of the program's own.
+  TempDirectory first;
+  ASSERT_EQ(RunBatchIn(first.path(), {"--maxgen", "10", "--quiet"}).status, 0);
+  json record = ReadRecord(first.path());
+  record["program"]["version"] = "1\nReportFile1.txt written to /etc\x1b[2J";
+  WriteRecord(crafted, record);
+  TempDirectory out;
+  outcome = RunBatchIn(out.path(), {"--repeat", crafted.string(), "--dir", out.string()});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.err.find("recmod 1\\nReportFile1.txt written to /etc\\x1b[2J"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_EQ(outcome.err.find('\x1b'), std::string::npos);
+}
+
+// A repeat reproduces or says that it did not; it never touches the start
+// it was asked to reproduce.
+TEST(BatchRecord, ARepeatLeavesTheRecordedStartAloneAndADifferenceIsExit4) {
+  TempDirectory first;
+  ASSERT_EQ(
+      RunBatchIn(first.path(), {"--mode", "single-finite", "--maxgen", "20", "--quiet"}).status, 0);
+  const fs::path path = first / "recmod-run.json";
+  const std::string recorded = ReadFileBytes(path);
+  const std::string report = ReadFileBytes(first / "ReportFile1.txt");
+
+  ProgramOutcome outcome = RunBatchIn(first.path(), {"--repeat", path.string()});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("--dir"), std::string::npos) << outcome.err;
+  outcome = RunBatchIn(first.path(), {"--repeat", path.string(), "--dir", first.string()});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("never replaces it"), std::string::npos) << outcome.err;
+  EXPECT_EQ(ReadFileBytes(path), recorded);
+  EXPECT_EQ(ReadFileBytes(first / "ReportFile1.txt"), report);
+
+  outcome = RunBatchIn(first.path(), {"--verify", path.string()});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("every report file is the same as recorded"), std::string::npos);
+
+  // A record whose digest the files do not match.
+  json tampered = json::parse(recorded);
+  tampered["report_files"][0]["sha256"] = std::string(64, '0');
+  const fs::path other = first / "tampered.json";
+  WriteRecord(other, tampered);
+  TempDirectory again;
+  outcome = RunBatchIn(again.path(), {"--repeat", other.string(), "--dir", again.string()});
+  EXPECT_EQ(outcome.status, 4) << outcome.err;
+  EXPECT_NE(outcome.err.find("ReportFile1.txt differs from the one recorded"), std::string::npos)
+      << outcome.err;
+  outcome = RunBatchIn(again.path(), {"--verify", other.string()});
+  EXPECT_EQ(outcome.status, 4) << outcome.err;
+  EXPECT_NE(outcome.err.find("ReportFile1.txt differs"), std::string::npos) << outcome.err;
+
+  // Only a finished start can be verified.
+  for (const char* status : {"running", "stopped", "error"}) {
+    tampered = json::parse(recorded);
+    tampered["status"] = status;
+    WriteRecord(other, tampered);
+    outcome = RunBatchIn(again.path(), {"--verify", other.string()});
+    EXPECT_EQ(outcome.status, 2) << status;
+    EXPECT_NE(outcome.err.find("did not finish"), std::string::npos) << outcome.err;
+  }
+  EXPECT_EQ(RunBatchIn(again.path(), {"--verify", path.string(), "--dir", "."}).status, 2);
+}
+
+}  // namespace

@@ -113,3 +113,40 @@ TEST(BatchStrictInput, FieldListingEscapesControlCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+// A number beyond a double is out of range like 1e308, not a run-time
+// overflow that echoes every digit.
+TEST(BatchStrictInput, ANumberBeyondADoubleIsBroughtIntoRangeLikeAnyOther) {
+  const std::string digits = "1" + std::string(100000, '0');
+  const struct {
+    std::string text;
+    const char* notice;
+  } kCases[] = {{"1e308", "S: 1e308 -> 1"},
+                {"1e309", "S: 1e309 -> 1"},
+                {"-1e309", "S: -1e309 -> -.99"},
+                {digits, "S: 1000000000"}};
+  for (const auto& in : kCases) {
+    TempDirectory dir;
+    const ProgramOutcome outcome =
+        RunBatchIn(dir.path(), {"--S", in.text, "--maxgen", "10", "--quiet"});
+    EXPECT_EQ(outcome.status, 0) << in.text.substr(0, 20) << ": " << outcome.err.substr(0, 300);
+    EXPECT_NE(outcome.err.find(in.notice), std::string::npos) << outcome.err.substr(0, 300);
+    EXPECT_LT(outcome.err.size(), 300U) << "the text is not echoed whole";
+  }
+}
+
+// Output that cannot be written is no success (a reader that left is one:
+// BatchFaults, AVanishedReaderOrAClosedStreamNeverFailsAStart).
+TEST(BatchStrictInput, AListingThatCannotBeWrittenIsARunTimeError) {
+  TempDirectory dir;
+  const ProgramOutcome full = recmod::testing::RunIn(
+      dir.path(),
+      {"/bin/sh", "-c", "exec '" + std::string(RECMOD_BATCH_PATH) + "' --fields > /dev/full"});
+  EXPECT_EQ(full.status, 3);
+  EXPECT_NE(full.err.find("standard output: No space left on device"), std::string::npos)
+      << full.err;
+}
+
+}  // namespace

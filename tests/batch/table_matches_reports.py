@@ -50,8 +50,8 @@ def check_sk(directory):
 
 def check_log10n(directory):
     rows = start(directory, "--mode", 3, "--maxgen", 20, "--log10n-from", 2, "--log10n-to", 3,
-                 "--iterations", 4, "--seed", 5)
-    assert rows[0] == ["log10n", "iteration", "seed", "final_rplus"]
+                 "--iterations", 4, "--seed", 5, "--first-position", 8)
+    assert rows[0] == ["log10n", "iteration", "seed", "position", "final_rplus"]
     expected = []
     size = None
     for line in report(directory, 2):
@@ -61,8 +61,10 @@ def check_log10n(directory):
         elif line.strip():
             iteration += 1
             expected.append((size, iteration, float(line)))
-    assert [(float(n), int(i), digits15(v)) for n, i, _, v in rows[1:]] == expected
-    assert {seed for _, _, seed, _ in rows[1:]} == {"5"}
+    assert [(float(n), int(i), digits15(v)) for n, i, _, _, v in rows[1:]] == expected
+    assert {seed for _, _, seed, _, _ in rows[1:]} == {"5"}
+    # Each run's place in the whole sweep, which with the seed fixes its draws.
+    assert [int(p) for _, _, _, p, _ in rows[1:]] == list(range(8, 8 + len(expected)))
 
 
 def check_single(directory):

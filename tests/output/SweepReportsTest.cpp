@@ -128,6 +128,14 @@ TEST(SkSweepReport, MalformedFilesAreRefusedAtTheirLine) {
   EXPECT_EQ(RefusedLine(replaced("u= 1E-05 s= .02", "u= 2E-05 s= .02")), 6);  // other u
   EXPECT_EQ(RefusedLine(replaced(" .9\t .75", " .95\t .75")), 8);             // not a grid
   EXPECT_EQ(RefusedLine(kSkReport + "N = 1\r\n"), 11);  // another loop's block
+  // What no loop writes: a final frequency outside 0..1, a value of S twice,
+  // a short block that is not the last, a block longer than the first.
+  EXPECT_EQ(RefusedLine(replaced(" .9\t .5", " .9\t-5")), 3);
+  EXPECT_EQ(RefusedLine(replaced(" .9\t .5", " .9\t 1E+300")), 3);
+  EXPECT_EQ(RefusedLine(replaced("s= .02", "s= .01")), 6);
+  EXPECT_EQ(RefusedLine(replaced(" 1\t .1\r\n", "")), 8);
+  EXPECT_EQ(RefusedLine(replaced(" .9\t .75\r\n 1\t 0\r\n", "") + "K\tu= 1E-05 s= .03\r\n"), 9);
+  EXPECT_EQ(RefusedLine(replaced(" 1\t 0\r\n", " 1\t 0\r\n 1.1\t 0\r\n")), 10);
 }
 
 TEST(Log10NSweepReport, PointsFromTheSummaryWithTheRunsOfTheirBlocks) {
@@ -164,6 +172,17 @@ TEST(Log10NSweepReport, MalformedFilesAreRefusedAtTheirLine) {
             std::string::npos);
   EXPECT_NE(refused("N = x\r\n", "").find("ReportFile2.txt, line 1: "), std::string::npos);
   EXPECT_NE(refused(kLog10NResults, "N\tMean\tS.D.\r\n 1\t .5\r\n").find("line 2"),
+            std::string::npos);
+  // A result outside 0..1, a size twice, blocks of different lengths.
+  EXPECT_NE(refused("N = 1\r\n-5\r\n", "")
+                .find("ReportFile2.txt, line 2: the result \"-5\" is "
+                      "not a frequency from 0 to 1"),
+            std::string::npos);
+  EXPECT_NE(refused(kLog10NResults + "N = 1\r\n", "").find("line 11: N = 1 comes twice"),
+            std::string::npos);
+  EXPECT_NE(refused("N = 1\r\n .5\r\n \r\nN = 2\r\n .5\r\n .5\r\n", "").find("line 6: "),
+            std::string::npos);
+  EXPECT_NE(refused(kLog10NResults, kLog10NSummary + " 1\t .5\t 0\r\n").find("line 4: N = 1 comes"),
             std::string::npos);
 }
 

@@ -143,18 +143,25 @@ TEST(BatchReplot, AFileNotInTheReportFormatIsRefusedWithItsLine) {
   TempDirectory dir;
   WriteText(dir.path() / "ReportFile2.txt", "K\tu= 1E-05 s= .01\r\n .8\t .5\r\n .81\t.5\r\n \r\n");
   const auto outcome = RunBatchIn(dir.path(), {"--replot", "."});
-  EXPECT_EQ(outcome.status, 3);
+  EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.err.find("ReportFile2.txt, line 3: the result \".5\" is not a number in the "
                              "report format"),
             std::string::npos)
       << outcome.err;
   EXPECT_FALSE(fs::exists(dir / "sweep.png"));
 
+  // Numbers that no loop writes.
+  WriteText(dir.path() / "ReportFile2.txt", "K\tu= 1E-05 s= .01\r\n .8\t-5\r\n \r\n");
+  const auto outside = RunBatchIn(dir.path(), {"--replot", "."});
+  EXPECT_EQ(outside.status, 2);
+  EXPECT_NE(outside.err.find("line 2: the result \"-5\" is not a frequency"), std::string::npos)
+      << outside.err;
+
   // A loop over Log10(N) whose summary names a size without results.
   WriteText(dir.path() / "ReportFile2.txt", "N = 1\r\n .5\r\n .5\r\n \r\n");
   WriteText(dir.path() / "ReportFile3.txt", "N\tMean\tS.D.\r\n 1\t .5\t 0\r\n 3\t .5\t 0\r\n");
   const auto summary = RunBatchIn(dir.path(), {"--replot", "."});
-  EXPECT_EQ(summary.status, 3);
+  EXPECT_EQ(summary.status, 2);
   EXPECT_NE(summary.err.find("ReportFile3.txt, line 3: N = 3 has no finished block"),
             std::string::npos)
       << summary.err;
@@ -193,7 +200,8 @@ void Fill(const fs::path& device) {
 }
 
 // A picture that cannot be written is a run-time error naming the file, with
-// no claim of success and no partial file under the name.
+// no claim of success and no partial file under the name; a directory that
+// takes no file at all is found before anything runs (a usage error).
 TEST(BatchPlot, APictureThatCannotBeWrittenIsARunTimeError) {
   testing::ScratchMount full(64 * 1024);
   testing::ScratchMount readOnly(64 * 1024, true);
@@ -209,6 +217,7 @@ TEST(BatchPlot, APictureThatCannotBeWrittenIsARunTimeError) {
     std::vector<std::string> arguments;
     fs::path picture;
     const char* reason;
+    int status = 3;
   };
   auto with = [](std::vector<std::string> arguments, const fs::path& picture) {
     arguments.insert(arguments.end(), {"--plot", picture.string()});
@@ -220,12 +229,12 @@ TEST(BatchPlot, APictureThatCannotBeWrittenIsARunTimeError) {
       {log10NLoop, full.path() / "sweep.svg", "No space left on device"},
       {{"--mode", "2", "--maxgen", "2"}, full.path() / "sweep.png", "No space left on device"},
       {{"--replot", loops.string()}, full.path() / "sweep.png", "No space left on device"},
-      {{"--maxgen", "10"}, readOnly.path() / "plot.png", "Read-only file system"},
+      {{"--maxgen", "10"}, readOnly.path() / "plot.png", "Read-only file system", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.picture.string() + " after " + c.arguments[0] + " " + c.arguments[1]);
     const auto outcome = RunBatchIn(dir.path(), with(c.arguments, c.picture));
-    EXPECT_EQ(outcome.status, 3) << outcome.err;
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
     EXPECT_NE(outcome.err.find(c.picture.string()), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find(c.reason), std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.out.find("picture"), std::string::npos) << outcome.out;
@@ -236,14 +245,17 @@ TEST(BatchPlot, APictureThatCannotBeWrittenIsARunTimeError) {
       << "no temporary file left behind";
 }
 
-// Something that is not a regular file in the place of a picture or of a
-// report file to draw from is refused at once; a FIFO would hang the start.
+// Something that is not a regular file in the place of a picture (before the
+// start) or of a report file to draw from is refused at once; a FIFO would
+// hang the start.
 TEST(BatchPlot, AFifoInThePlaceOfAPictureOrAReportFileIsRefused) {
   TempDirectory dir;
   ASSERT_EQ(::mkfifo((dir / "plot.png").c_str(), 0600), 0);
   const auto plot = RunBatchIn(dir.path(), {"--maxgen", "10", "--plot", "plot.png"});
-  EXPECT_EQ(plot.status, 3);
-  EXPECT_NE(plot.err.find("plot.png: a FIFO is in the way"), std::string::npos) << plot.err;
+  EXPECT_EQ(plot.status, 2);
+  EXPECT_FALSE(fs::exists(dir / "ReportFile1.txt"));
+  EXPECT_NE(plot.err.find("--plot: \"plot.png\": a FIFO is in the way"), std::string::npos)
+      << plot.err;
 
   TempDirectory reports;
   ASSERT_EQ(::mkfifo((reports / "ReportFile2.txt").c_str(), 0600), 0);

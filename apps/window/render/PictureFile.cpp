@@ -1,11 +1,13 @@
 #include "PictureFile.hpp"
 
-#include <sys/stat.h>
-
+#include <QBuffer>
+#include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
-#include <cerrno>
-#include <cstring>
+#include <exception>
+#include <string_view>
+
+#include "model/RuntimeError.hpp"
+#include "output/SafeFileWrite.hpp"
 
 namespace recmod {
 
@@ -15,47 +17,43 @@ void Say(QString* error, const QString& text) {
   if (error != nullptr) *error = text;
 }
 
-// Why the name cannot take a picture, or "" when it is free or a regular file.
-QString KindInTheWay(const QString& path) {
-  struct stat status {};
-  if (::lstat(QFile::encodeName(path).constData(), &status) != 0) return {};
-  if (S_ISREG(status.st_mode)) return {};
-  if (S_ISLNK(status.st_mode)) return QStringLiteral("a link");
-  if (S_ISDIR(status.st_mode)) return QStringLiteral("a directory");
-  if (S_ISFIFO(status.st_mode)) return QStringLiteral("a FIFO");
-  if (S_ISSOCK(status.st_mode)) return QStringLiteral("a socket");
-  return QStringLiteral("a device");
-}
-
 }  // namespace
 
+bool WriteBytesToFile(const QString& path, const QByteArray& bytes, QString* error) {
+  try {
+    WriteFileSafely(QFile::encodeName(path).toStdString(),
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return true;
+  } catch (const RuntimeError& failure) {
+    // The path is already in the caller's message; the reason is what tells.
+    const std::string& detail = failure.detail();
+    const std::string name = QFile::encodeName(path).toStdString() + ": ";
+    Say(error,
+        QString::fromStdString(detail.rfind(name, 0) == 0 ? detail.substr(name.size()) : detail));
+  } catch (const std::exception& failure) {
+    Say(error, QString::fromStdString(failure.what()));
+  }
+  return false;
+}
+
 bool WritePictureFile(const QString& path, const PictureWriter& write, QString* error) {
-  if (const QString kind = KindInTheWay(path); !kind.isEmpty()) {
-    Say(error, QStringLiteral("%1 is in the way; only a regular file is replaced").arg(kind));
+  if (const auto kind = KindInTheWay(QFile::encodeName(path).toStdString())) {
+    Say(error, QString::fromStdString(*kind + " is in the way; only a regular file is replaced"));
     return false;
   }
-  QSaveFile file(path);
-  // Unbuffered: every write reaches the file at once, so that a failing one
-  // (a full device, the file-size limit) is seen here and not lost in a
-  // flush at the commit.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    Say(error, file.errorString());
-    return false;
-  }
+  // The whole picture is drawn in memory first: a drawing library may not
+  // tell of a write that failed, but a file written in one piece is checked
+  // to its last byte.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
   QString drawError;
-  const bool drawn = write(file, &drawError);
-  if (!drawn || file.error() != QFileDevice::NoError) {
-    // The file's own reason (a full device, say) tells more than the drawing's.
-    Say(error, file.error() != QFileDevice::NoError ? file.errorString() : drawError);
-    file.cancelWriting();
+  if (!write(buffer, &drawError)) {
+    Say(error, drawError);
     return false;
   }
-  if (!file.commit()) {
-    Say(error, file.error() != QFileDevice::NoError ? file.errorString()
-                                                    : QStringLiteral("cannot be written"));
-    return false;
-  }
-  return true;
+  buffer.close();
+  return WriteBytesToFile(path, bytes, error);
 }
 
 }  // namespace recmod

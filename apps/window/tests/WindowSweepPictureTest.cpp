@@ -2,6 +2,8 @@
 // empty, and its context menu offers "Save sweep picture…", which writes the
 // same picture as the batch program draws from the report files. Driven as a
 // user does: right click, menu entry, file dialog.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -137,6 +139,17 @@ class WindowSweepPictureTest : public QObject {
     QCOMPARE(rows.size(), 1 + 20 + 1);  // header, runs, the empty text after the last LF
     QCOMPARE(rows.front(), QByteArray("S,K,final_rplus"));
     QVERIFY(rows[1].startsWith("0.05,0.9,"));
+
+    // A FIFO chosen in a save dialog is refused without being opened (an
+    // open would wait for a reader and freeze the window).
+    const QString fifo = dir.filePath(QStringLiteral("fifo.csv"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const bool saveTable : {true, false}) {
+      QString error;
+      QVERIFY(!(saveTable ? open.pictBox()->SaveResultsTable(fifo, &error)
+                          : open.pictBox()->SaveSweepPicture(fifo, &error)));
+      QVERIFY2(error.contains(QStringLiteral("a FIFO is in the way")), qPrintable(error));
+    }
 
     // As a drawing too.
     const QString svg = dir.filePath(QStringLiteral("sweep.svg"));

@@ -74,6 +74,17 @@ double NumberOrThrow(std::string_view text, const std::string& path, int line, c
   return *value;
 }
 
+// A final R+ frequency (or a mean of them): a number from 0 to 1.
+double FrequencyOrThrow(std::string_view text, const std::string& path, int line,
+                        const char* what) {
+  const double value = NumberOrThrow(text, path, line, what);
+  if (!(value >= 0.0 && value <= 1.0)) {
+    throw ReportFormatError(
+        path, line, std::string(what) + " " + Quoted(text) + " is not a frequency from 0 to 1");
+  }
+  return value;
+}
+
 std::string ReadWholeFile(const std::string& path) {
   // Opened without waiting, so that a FIFO in the file's place cannot hang
   // the reader; only a regular file is read.
@@ -129,14 +140,35 @@ std::vector<Log10NBlock> ParseLog10NBlocks(std::string_view text, const std::str
       Log10NBlock block;
       block.log10N = static_cast<float>(
           NumberOrThrow(line.substr(kLog10NHeader.size()), path, number, "the Log10(N) value"));
+      for (const Log10NBlock& before : blocks) {
+        if (before.log10N == block.log10N) {
+          throw ReportFormatError(path, number,
+                                  "N =" + NumberTextSingle(block.log10N) +
+                                      " comes twice: the blocks are not one loop's");
+        }
+      }
+      // Every size has the same number of runs; only a stopped start's last
+      // block is short.
+      if (blocks.size() > 1 && blocks.back().runs != blocks.front().runs) {
+        throw ReportFormatError(path, number,
+                                "the block before has " + std::to_string(blocks.back().runs) +
+                                    " results, the first " + std::to_string(blocks.front().runs) +
+                                    ": the blocks are not one loop's");
+      }
       blocks.push_back(block);
       inBlock = true;
     } else if (line == kBlockEnd) {
       blocks.back().ended = true;
       inBlock = false;
     } else {
-      NumberOrThrow(line, path, number, "the result");
+      FrequencyOrThrow(line, path, number, "the result");
       ++blocks.back().runs;
+      if (blocks.size() > 1 && blocks.back().runs > blocks.front().runs) {
+        throw ReportFormatError(path, number,
+                                "more results than the first block's " +
+                                    std::to_string(blocks.front().runs) +
+                                    ": the blocks are not one loop's");
+      }
     }
   }
   return blocks;
@@ -200,6 +232,21 @@ SkSweep ParseSkSweep(std::string_view text, const std::string& path) {
       SkSweepColumn column;
       column.s = NumberOrThrow(line.substr(separator + kSkSeparator.size()), path, number,
                                "the value of S");
+      for (const SkSweepColumn& before : sweep.columns) {
+        if (before.s == column.s) {
+          throw ReportFormatError(
+              path, number,
+              "S =" + NumberText(column.s) + " comes twice: the blocks are not one loop's");
+        }
+      }
+      // Only a stopped start's last column is short.
+      if (!sweep.columns.empty() && sweep.columns.back().k.size() != kTexts.size()) {
+        throw ReportFormatError(path, number,
+                                "the block before has " +
+                                    std::to_string(sweep.columns.back().k.size()) +
+                                    " results, the longest " + std::to_string(kTexts.size()) +
+                                    ": the runs do not form a grid");
+      }
       sweep.columns.push_back(std::move(column));
       inBlock = true;
       continue;
@@ -221,9 +268,14 @@ SkSweep ParseSkSweep(std::string_view text, const std::string& path) {
                               "K =" + std::string(fields[0]) + " where the blocks before have K =" +
                                   std::string(kTexts[row]) + ": the runs do not form a grid");
     }
+    if (row == kTexts.size() && sweep.columns.size() > 1) {
+      throw ReportFormatError(path, number,
+                              "more results than the first block's " +
+                                  std::to_string(kTexts.size()) + ": the runs do not form a grid");
+    }
     if (row == kTexts.size()) kTexts.push_back(fields[0]);
     column.k.push_back(k);
-    column.results.push_back(NumberOrThrow(fields[1], path, number, "the result"));
+    column.results.push_back(FrequencyOrThrow(fields[1], path, number, "the result"));
   }
   return sweep;
 }
@@ -255,8 +307,17 @@ Log10NSweep ParseLog10NSweep(std::string_view resultsText, const std::string& re
     Log10NSweepPoint point;
     point.log10N =
         static_cast<float>(NumberOrThrow(fields[0], summaryPath, number, "the Log10(N) value"));
-    point.mean = NumberOrThrow(fields[1], summaryPath, number, "the mean");
+    point.mean = FrequencyOrThrow(fields[1], summaryPath, number, "the mean");
     point.standardDeviation = NumberOrThrow(fields[2], summaryPath, number, "the S.D.");
+    if (point.standardDeviation < 0.0) {
+      throw ReportFormatError(summaryPath, number, "the S.D. is negative");
+    }
+    for (const Log10NSweepPoint& before : sweep.points) {
+      if (before.log10N == point.log10N) {
+        throw ReportFormatError(summaryPath, number,
+                                "N =" + NumberTextSingle(point.log10N) + " comes twice");
+      }
+    }
     const auto runs = runsOf.find(point.log10N);
     if (runs == runsOf.end()) {
       throw ReportFormatError(
