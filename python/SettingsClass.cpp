@@ -81,10 +81,14 @@ py::object KeywordValue(const ModuleSettings& s, const SettingsKeyword& keyword)
 }
 
 // "Settings() got an unexpected keyword argument 'maxgen' (did you mean
-// 'max_gen'?)", as Python words it.
+// 'max_gen'?)", as Python words it; for a parameter that no keyword holds,
+// where Python takes it.
 [[noreturn]] void RefuseKeyword(const std::string& name) {
   std::string text = "Settings() got an unexpected keyword argument '" + name + "'";
-  if (const std::optional<std::string_view> nearest = NearestParameterName(name)) {
+  const ParameterInfo* parameter = FindParameter(name);
+  if (parameter != nullptr && KeywordOf(*parameter) == nullptr) {
+    text += " (" + PythonNote(*parameter) + ")";
+  } else if (const std::optional<std::string_view> nearest = NearestParameterName(name)) {
     if (const SettingsKeyword* keyword = KeywordOf(*FindParameter(*nearest))) {
       text += " (did you mean '" + std::string(keyword->name) + "'?)";
     }

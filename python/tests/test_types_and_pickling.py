@@ -34,6 +34,7 @@ WRONG_TYPES = [
     # Keywords only, and only the table's.
     (lambda: recmod.Settings(0.1), "Settings\\(\\) takes keyword arguments only"),
     (lambda: recmod.Settings(maxgen=10), "unexpected keyword argument 'maxgen' \\(did you mean 'max_gen'\\?\\)"),
+    (lambda: recmod.Settings(iterations=10), "unexpected keyword argument 'iterations' \\(not a setting: sweep_log10n"),
 ]
 
 
