@@ -73,6 +73,32 @@ KeywordType TypeOfKind(const ParameterInfo& parameter) {
   return parameter.whole ? KeywordType::Whole : KeywordType::Number;
 }
 
+bool TakenElsewhereListed(std::string_view name) {
+  for (const TakenElsewhere& elsewhere : kElsewhere) {
+    if (Lists(elsewhere.parameters, name)) return true;
+  }
+  return false;
+}
+
+// The spelling whose keyword takes the place of that parameter; nullptr when none.
+const PythonSpelling* SpellingLedBy(std::string_view name) {
+  for (const PythonSpelling& spelling : kSpellings) {
+    if (Words(spelling.parameters).front() == name) return &spelling;
+  }
+  return nullptr;
+}
+
+// Whether a spelling's keyword sets that parameter along with its own.
+bool SpellingMember(std::string_view name) {
+  for (const PythonSpelling& spelling : kSpellings) {
+    const std::vector<std::string_view> names = Words(spelling.parameters);
+    for (std::size_t i = 1; i < names.size(); ++i) {
+      if (names[i] == name) return true;
+    }
+  }
+  return false;
+}
+
 std::vector<SettingsKeyword> BuildKeywords() {
   for (const PythonSpelling& spelling : kSpellings) {
     for (const std::string_view name : Words(spelling.parameters)) TableParameter(name);
@@ -82,18 +108,8 @@ std::vector<SettingsKeyword> BuildKeywords() {
   }
   std::vector<SettingsKeyword> keywords;
   for (const ParameterInfo& parameter : Parameters()) {
-    bool skipped = false;
-    for (const TakenElsewhere& elsewhere : kElsewhere) {
-      skipped = skipped || Lists(elsewhere.parameters, parameter.name);
-    }
-    const PythonSpelling* spelling = nullptr;
-    for (const PythonSpelling& candidate : kSpellings) {
-      const std::vector<std::string_view> names = Words(candidate.parameters);
-      if (names.front() == parameter.name) spelling = &candidate;
-      // A member comes with its keyword, at the place of the keyword's parameter.
-      skipped = skipped || Lists(candidate.parameters, parameter.name);
-    }
-    if (spelling == nullptr && skipped) continue;
+    if (TakenElsewhereListed(parameter.name) || SpellingMember(parameter.name)) continue;
+    const PythonSpelling* spelling = SpellingLedBy(parameter.name);
     if (spelling == nullptr) {
       keywords.push_back({parameter.name, TypeOfKind(parameter), &parameter, {}, {}});
       continue;
