@@ -37,7 +37,7 @@ SingleRunResult ComputeRun(const ModuleSettings& settings, bool finite,
   const RunInputs inputs = RunInputsOf(settings, finite);
   const RunMode mode{.SingleRun = true, .InfinitePopulation = !finite};
   Engine engine;
-  PrepareEngine(engine, static_cast<std::int16_t>(settings.loci), inputs);
+  PrepareEngine(engine, static_cast<std::int16_t>(settings.Value("loci")), inputs);
   if (seed) engine.draw.generator.Seed(*seed, 0);
   if (finite) engine.params.CurrentLog10N = engine.params.Log10N;
   CollectedMessages messages;
@@ -94,7 +94,7 @@ std::vector<double> ComputeSweepSK(const ModuleSettings& settings, const std::ve
   sweep.axes = {{FindParameter("S"), S}, {FindParameter("K"), K}};
   return CollectSweep(sweep, RunInputsOf(settings, false),
                       RunMode{.InfinitePopulation = true, .LoopOverSK = true},
-                      static_cast<std::int16_t>(settings.loci), threads, watch);
+                      static_cast<std::int16_t>(settings.Value("loci")), threads, watch);
 }
 
 std::vector<double> ComputeSweepLog10N(const ModuleSettings& settings,
@@ -107,7 +107,7 @@ std::vector<double> ComputeSweepLog10N(const ModuleSettings& settings,
   sweep.seed = seed;
   sweep.handsOnS = true;
   return CollectSweep(sweep, RunInputsOf(settings, true), RunMode{.LoopOverLog10N = true},
-                      static_cast<std::int16_t>(settings.loci), threads, watch);
+                      static_cast<std::int16_t>(settings.Value("loci")), threads, watch);
 }
 
 }  // namespace recmod::python

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "control/ParameterTable.hpp"
 #include "control/RunInputs.hpp"
 
 namespace recmod::python {
@@ -18,62 +17,48 @@ class SettingsError : public std::invalid_argument {
   using std::invalid_argument::invalid_argument;
 };
 
-// The window's parameters by their names, as numbers. Whole-number fields are
-// ints; z, diffusion and log10n are held in single precision by the engine.
+// The parameters of recmod.Settings, as numbers: one value for every
+// parameter of the table, in its order (a switch is 0 or 1; a parameter that
+// no keyword sets keeps its start value).
 struct ModuleSettings {
-  double u = 0.0;
-  double w = 0.0;
-  double S = 0.0;
-  double K = 0.0;
-  double a = 0.0;
-  double b = 0.0;
-  double c = 0.0;
-  double R = 0.0;
-  double z = 0.0;
-  long long demes = 1;
-  double diffusion = 0.0;
-  long long max_gen = 0;
-  double log10n = 0.0;
-  long long inversion_period = 0;
-  bool recombination = true;
-  bool total_stochasticity = true;
-  // Unset: as the run mode sets it, ticked with N finite, unticked with N infinite.
-  std::optional<bool> drift;
-  bool inversion = false;
-  bool sinusoidal = false;
-  std::optional<std::array<double, 4>> linkage_disequilibrium;
-  long long loci = 2;
-  std::string sampling = "draw";
+  std::vector<double> values;
+  // drift=None: the run mode sets the drift switch, on with N finite.
+  bool runModeSetsDrift = true;
+
+  double Of(const ParameterInfo& parameter) const;
+  double& Of(const ParameterInfo& parameter);
+  // The value of the parameter of that canonical name.
+  double Value(std::string_view name) const;
 };
 
-// The values of a window that has just opened.
+// The values of a window that has just opened: the table's start values.
 ModuleSettings StartUpSettings();
 
-// The range a parameter of the window accepts, and its field's kind.
+// The range that a keyword or parameter accepts: its window field's range.
 struct ParameterRange {
   double minimum = 0.0;
   double maximum = 0.0;
 };
-ParameterRange RangeOf(const std::string& name);
+// Throws std::out_of_range for a name without a window field.
+ParameterRange RangeOf(std::string_view name);
+
+// A bound of a field as the window writes it into the field: the shortest
+// decimal of the single-precision bound (so 1E-10, not the double just above).
+double FieldBound(float bound);
+
+// Throws SettingsError unless `value` lies in the range of the keyword or
+// parameter `name` (and, for a field in half steps, is a whole or half number).
+void CheckParameter(std::string_view name, double value);
 
 // Throws SettingsError unless every value lies in its field's range and the
 // window's rules hold (a sinusoid only with the inversion, haplotype start
 // frequencies only with two loci and adding up to 1, ...).
 void CheckSettings(const ModuleSettings& settings);
 
-// Throws SettingsError unless `value` lies in the range of parameter `name`.
-void CheckParameter(const char* name, double value);
-
-// Throws SettingsError unless `value` is a Log10(N) the window accepts: in the
-// field's range and a whole or half number.
-void CheckLog10N(const char* name, double value);
-// Throws SettingsError unless `iterations` is in the field's range.
-void CheckIterations(long long iterations);
-
 // What the engine is handed for a run in a mode with N finite or infinite.
 RunInputs RunInputsOf(const ModuleSettings& settings, bool finitePopulation);
 
-// "x = v is outside its range lo .. hi" with the numbers in their shortest form.
+// A number in its shortest form; a float widened to double as the float.
 std::string ShortestText(double value);
 
 }  // namespace recmod::python

@@ -14,6 +14,7 @@
 
 #include "ModuleRuns.hpp"
 #include "ModuleSettings.hpp"
+#include "SettingsClass.hpp"
 #include "StrictArguments.hpp"
 #include "control/Engine.hpp"
 #include "control/SweepRange.hpp"
@@ -123,63 +124,6 @@ struct RunResult {
   ModuleSettings settings;
 };
 
-// The settings from Python's arguments, each of its own type (a bool is not a
-// number, a switch is a bool), checked as the window checks its fields.
-ModuleSettings MakeSettings(const py::object& u, const py::object& w, const py::object& S,
-                            const py::object& K, const py::object& a, const py::object& b,
-                            const py::object& c, const py::object& R, const py::object& z,
-                            const py::object& demes, const py::object& diffusion,
-                            const py::object& max_gen, const py::object& log10n,
-                            const py::object& inversion_period, const py::object& recombination,
-                            const py::object& total_stochasticity, const py::object& drift,
-                            const py::object& inversion, const py::object& sinusoidal,
-                            const py::object& linkage_disequilibrium, const py::object& loci,
-                            const py::object& sampling) {
-  ModuleSettings s;
-  s.u = NumberArgument("u", u);
-  s.w = NumberArgument("w", w);
-  s.S = NumberArgument("S", S);
-  s.K = NumberArgument("K", K);
-  s.a = NumberArgument("a", a);
-  s.b = NumberArgument("b", b);
-  s.c = NumberArgument("c", c);
-  s.R = NumberArgument("R", R);
-  s.z = NumberArgument("z", z);
-  s.demes = WholeArgument("demes", demes);
-  s.diffusion = NumberArgument("diffusion", diffusion);
-  s.max_gen = WholeArgument("max_gen", max_gen);
-  s.log10n = NumberArgument("log10n", log10n);
-  s.inversion_period = WholeArgument("inversion_period", inversion_period);
-  s.recombination = SwitchArgument("recombination", recombination);
-  s.total_stochasticity = SwitchArgument("total_stochasticity", total_stochasticity);
-  s.drift = OptionalSwitchArgument("drift", drift);
-  s.inversion = SwitchArgument("inversion", inversion);
-  s.sinusoidal = SwitchArgument("sinusoidal", sinusoidal);
-  s.linkage_disequilibrium =
-      OptionalFourNumbersArgument("linkage_disequilibrium", linkage_disequilibrium);
-  s.loci = WholeArgument("loci", loci);
-  s.sampling = TextArgument("sampling", sampling);
-  CheckSettings(s);
-  return s;
-}
-
-// Settings built from a dict of keyword arguments, as Settings(**arguments).
-ModuleSettings SettingsFromArguments(const py::dict& arguments) {
-  return py::type::of<ModuleSettings>()(**arguments).cast<ModuleSettings>();
-}
-
-py::dict AsDict(const ModuleSettings& s) {
-  py::dict d;
-  d["u"] = s.u, d["w"] = s.w, d["S"] = s.S, d["K"] = s.K, d["a"] = s.a, d["b"] = s.b;
-  d["c"] = s.c, d["R"] = s.R, d["z"] = s.z, d["demes"] = s.demes, d["diffusion"] = s.diffusion;
-  d["max_gen"] = s.max_gen, d["log10n"] = s.log10n, d["inversion_period"] = s.inversion_period;
-  d["recombination"] = s.recombination, d["total_stochasticity"] = s.total_stochasticity;
-  d["drift"] = py::cast(s.drift), d["inversion"] = s.inversion, d["sinusoidal"] = s.sinusoidal;
-  d["linkage_disequilibrium"] = py::cast(s.linkage_disequilibrium);
-  d["loci"] = s.loci, d["sampling"] = s.sampling;
-  return d;
-}
-
 constexpr const char* kModuleDoc =
     R"(Simulations of the evolution of recombination, as NumPy arrays.
 
@@ -196,48 +140,6 @@ are those of the engine behind the window and recmod-batch.
 Runs release the GIL; Ctrl-C stops them within a generation (KeyboardInterrupt).
 run and the sweeps take progress=callable(done, total), called a few times a second.)";
 
-constexpr const char* kSettingsDoc = R"(The window's parameters, checked as the window checks them.
-
-Settings(*, u, w, S, K, a, b, c, R, z, demes, diffusion, max_gen, log10n,
-         inversion_period, recombination, total_stochasticity, drift,
-         inversion, sinusoidal, linkage_disequilibrium, loci, sampling)
-
-Every argument is keyword-only and defaults to the window's start-up value.
-u, w: mutation rates; S: selection; K: epistasis; a, b, c: start frequencies
-of the alleles (c with loci=3); R: start frequency of R+; z: fraction of R-
-carriers that recombine; demes, diffusion: demes and the interdemic diffusion
-rate; max_gen: generations per run; log10n: log10 N of a single run with N
-finite; inversion_period: generations between two inversions of S.
-Switches: recombination, total_stochasticity, drift (None: on with N finite,
-off with N infinite, as the run modes set it), inversion, sinusoidal (needs
-inversion). linkage_disequilibrium=(ab, Ab, aB, AB) starts two loci from
-these haplotype frequencies (they must add up to 1). loci: 2 or 3.
-sampling: "draw" (entry-wise) or "exact" (multinomial) drift.
-
-Numbers are int or float, never bool; demes, max_gen, inversion_period and
-loci are ints; the switches are True or False (drift also None). A value of
-another type raises TypeError. A value outside its field's range raises
-ValueError naming the parameter and the range; nothing is clamped. Settings
-are read-only (use replace(**changes)), compare equal when every value is
-equal, and pickle, so they cross to other processes.)";
-
-// The ranges the checks apply, as the window's fields hold them.
-std::string RangesText() {
-  std::string text = "\n\nRanges (inclusive):";
-  const char* separator = " ";
-  for (const char* name : {"u", "w", "S", "K", "a", "b", "c", "R", "z", "demes", "diffusion",
-                           "max_gen", "log10n", "inversion_period", "linkage_disequilibrium"}) {
-    const ParameterRange range = RangeOf(name);
-    text += separator;
-    text += std::string(name) + " " + ShortestText(range.minimum) + " .. " +
-            ShortestText(range.maximum);
-    separator = ", ";
-  }
-  return text +
-         " (log10n in whole or half steps; each of the four linkage_disequilibrium "
-         "values in that range). loci: 2 or 3.";
-}
-
 // `text` with each {name} and {name.max} replaced by the least and greatest
 // value of that parameter.
 std::string WithRanges(std::string text) {
@@ -253,29 +155,6 @@ std::string WithRanges(std::string text) {
   return text;
 }
 
-// Lines of at most 76 characters, broken at spaces.
-std::string Wrapped(const std::string& text) {
-  std::string out;
-  std::size_t lineStart = 0;
-  std::size_t lastSpace = std::string::npos;
-  for (const char ch : text) {
-    if (ch == '\n') {
-      out += ch;
-      lineStart = out.size();
-      lastSpace = std::string::npos;
-      continue;
-    }
-    if (ch == ' ') lastSpace = out.size();
-    out += ch;
-    if (out.size() - lineStart > 76 && lastSpace != std::string::npos) {
-      out[lastSpace] = '\n';
-      lineStart = lastSpace + 1;
-      lastSpace = std::string::npos;
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 PYBIND11_MODULE(recmod, m) {
@@ -289,78 +168,7 @@ PYBIND11_MODULE(recmod, m) {
     }
   });
 
-  const ModuleSettings d = StartUpSettings();
-  static const std::string settingsDoc = kSettingsDoc + Wrapped(RangesText());
-  py::class_<ModuleSettings> settings(m, "Settings", settingsDoc.c_str());
-  settings.def(py::init(&MakeSettings), py::kw_only(), py::arg("u") = d.u, py::arg("w") = d.w,
-               py::arg("S") = d.S, py::arg("K") = d.K, py::arg("a") = d.a, py::arg("b") = d.b,
-               py::arg("c") = d.c, py::arg("R") = d.R, py::arg("z") = d.z,
-               py::arg("demes") = d.demes, py::arg("diffusion") = d.diffusion,
-               py::arg("max_gen") = d.max_gen, py::arg("log10n") = d.log10n,
-               py::arg("inversion_period") = d.inversion_period,
-               py::arg("recombination") = d.recombination,
-               py::arg("total_stochasticity") = d.total_stochasticity,
-               py::arg("drift") = py::none(), py::arg("inversion") = d.inversion,
-               py::arg("sinusoidal") = d.sinusoidal, py::arg("linkage_disequilibrium") = py::none(),
-               py::arg("loci") = d.loci, py::arg("sampling") = d.sampling);
-#define RECMOD_READONLY(name) settings.def_readonly(#name, &ModuleSettings::name)
-  RECMOD_READONLY(u);
-  RECMOD_READONLY(w);
-  RECMOD_READONLY(S);
-  RECMOD_READONLY(K);
-  RECMOD_READONLY(a);
-  RECMOD_READONLY(b);
-  RECMOD_READONLY(c);
-  RECMOD_READONLY(R);
-  RECMOD_READONLY(z);
-  RECMOD_READONLY(demes);
-  RECMOD_READONLY(diffusion);
-  RECMOD_READONLY(max_gen);
-  RECMOD_READONLY(log10n);
-  RECMOD_READONLY(inversion_period);
-  RECMOD_READONLY(recombination);
-  RECMOD_READONLY(total_stochasticity);
-  RECMOD_READONLY(drift);
-  RECMOD_READONLY(inversion);
-  RECMOD_READONLY(sinusoidal);
-  RECMOD_READONLY(linkage_disequilibrium);
-  RECMOD_READONLY(loci);
-  RECMOD_READONLY(sampling);
-#undef RECMOD_READONLY
-  settings.def("as_dict", &AsDict, "The settings as a dict of keyword arguments.");
-  settings.def(
-      "replace",
-      [](const ModuleSettings& s, const py::kwargs& changes) {
-        py::dict arguments = AsDict(s);
-        for (const auto item : changes) {
-          if (!arguments.contains(item.first)) {
-            throw SettingsError("no setting named " + py::str(item.first).cast<std::string>());
-          }
-          arguments[item.first] = item.second;
-        }
-        return SettingsFromArguments(arguments);
-      },
-      "A copy with the named settings changed (and checked).");
-  settings.def("__repr__", [](const ModuleSettings& s) {
-    std::string text = "Settings(";
-    bool first = true;
-    for (const auto item : AsDict(s)) {
-      if (!first) text += ", ";
-      first = false;
-      text +=
-          py::str(item.first).cast<std::string>() + "=" + py::repr(item.second).cast<std::string>();
-    }
-    return text + ")";
-  });
-  // Settings equal nothing but Settings: another type gets NotImplemented, so
-  // that Python answers False (or asks the other object).
-  settings.def("__eq__", [](const ModuleSettings& x, const py::object& y) -> py::object {
-    if (!py::isinstance<ModuleSettings>(y))
-      return py::reinterpret_borrow<py::object>(Py_NotImplemented);
-    return py::bool_(AsDict(x).equal(AsDict(y.cast<const ModuleSettings&>())));
-  });
-  settings.def(py::pickle([](const ModuleSettings& s) { return AsDict(s); },
-                          [](const py::dict& state) { return SettingsFromArguments(state); }));
+  DefineSettings(m);
 
   py::class_<RunResult>(m, "RunResult", "The outcome of recmod.run.")
       .def_readonly("frequencies", &RunResult::frequencies,
@@ -462,11 +270,11 @@ With the inversion of S, each run starts with the S its position hands it.)");
          const py::object& seedArgument, const py::object& threads, const py::object& progress) {
         CheckSettings(s);
         const long long iterations = WholeArgument("iterations", iterationsArgument);
-        CheckIterations(iterations);
+        CheckParameter("iterations", static_cast<double>(iterations));
         const std::optional<std::uint64_t> seed = SeedArgument("seed", seedArgument);
         std::vector<float> sizes;
         for (const double value : NumbersArgument("log10n", log10n)) {
-          CheckLog10N("log10n", value);
+          CheckParameter("log10n", value);
           sizes.push_back(static_cast<float>(value));
         }
         const std::uint64_t startSeed = seed ? *seed : DrawSeed();

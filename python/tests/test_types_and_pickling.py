@@ -31,6 +31,10 @@ WRONG_TYPES = [
     (lambda: recmod.sweep_sk(SETTINGS, "0.1", [1.0]), "S must be a sequence of numbers"),
     (lambda: recmod.run(SETTINGS, True, seed=True), "seed must be None or an int, not bool"),
     (lambda: recmod.sweep_log10n(SETTINGS, [2], 2, seed=1.5), "seed must be None or an int"),
+    # Keywords only, and only the table's.
+    (lambda: recmod.Settings(0.1), "Settings\\(\\) takes keyword arguments only"),
+    (lambda: recmod.Settings(maxgen=10), "unexpected keyword argument 'maxgen' \\(did you mean 'max_gen'\\?\\)"),
+    (lambda: recmod.Settings(iterations=10), "unexpected keyword argument 'iterations' \\(not a setting: sweep_log10n"),
 ]
 
 
@@ -67,8 +71,7 @@ def test_settings_equal_only_settings():
     assert s != s.replace(K=1.1)
 
 
-def test_docstrings_state_the_ranges_the_checks_apply():
-    assert "max_gen 10 .. 10000" in recmod.Settings.__doc__
+def test_the_sweep_docstring_states_the_ranges_its_checks_apply():
     assert "an int from 2 to 10000" in recmod.sweep_log10n.__doc__
     with pytest.raises(ValueError, match=r"iterations = 1 is outside its range 2 \.\. 10000"):
         recmod.sweep_log10n(SETTINGS, [2], 1)

@@ -133,9 +133,7 @@ void ValidateInputs(Simulator& sim) {
 
   for (int index = 0; index <= kLastRangedField; ++index) ValidateField(sim, index);
 
-  // At S = -1 a haplotype with one mutant allele would have fitness zero;
-  // -0.99 is the least S a run gets.
-  if (NumberIn(sim, 2) == -1.0) controls.Text(2) = NumberText(-0.99);
+  if (NumberIn(sim, 2) == -1.0) controls.Text(2) = NumberText(kLeastRunS);
 
   SetTick(sim, CheckBox::InterdemicDiffusion, NumberIn(sim, 10) > 1.0 ? 1 : 0);
   InterdemicDiffusion_Click(sim);
