@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "control/GenerationCycle.hpp"
-#include "control/InitialState.hpp"
-#include "control/PrepareEngine.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/InitialState.hpp"
+#include "run/PrepareEngine.hpp"
 
 namespace recmod {
 namespace {

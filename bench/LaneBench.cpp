@@ -16,14 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "control/GenerationCycle.hpp"
-#include "control/InitialState.hpp"
-#include "control/LoopRuns.hpp"
 #include "driver/ReadParameters.hpp"
 #include "lanes/LaneBatch.hpp"
 #include "lanes/LanePath.hpp"
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/InitialState.hpp"
+#include "run/LoopRuns.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
 #include "ui/WindowLogic.hpp"

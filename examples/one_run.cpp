@@ -3,8 +3,8 @@
 // of the run, the final frequency of R+.
 #include <cstdio>
 
-#include "control/GenerationCycle.hpp"
-#include "control/PrepareEngine.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/PrepareEngine.hpp"
 
 int main() {
   recmod::RunInputs inputs;

@@ -23,7 +23,7 @@
 #include "BatchProgram.hpp"
 #include "FuzzCheck.hpp"
 #include "model/RuntimeError.hpp"
-#include "ui/DecimalParse.hpp"
+#include "numbers/DecimalParse.hpp"
 
 using namespace recmod;
 

@@ -11,8 +11,8 @@
 
 #include "FuzzCheck.hpp"
 #include "model/RuntimeError.hpp"
-#include "output/NumberText.hpp"
-#include "ui/DecimalParse.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "numbers/NumberText.hpp"
 
 using namespace recmod;
 

@@ -8,7 +8,7 @@
 
 #include "FuzzCheck.hpp"
 #include "model/RuntimeError.hpp"
-#include "ui/DecimalParse.hpp"
+#include "numbers/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 
 using namespace recmod;

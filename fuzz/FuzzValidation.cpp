@@ -16,7 +16,7 @@
 
 #include "FuzzCheck.hpp"
 #include "model/RuntimeError.hpp"
-#include "ui/DecimalParse.hpp"
+#include "numbers/DecimalParse.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"

@@ -3,13 +3,13 @@
 #include <random>
 #include <string>
 
-#include "control/GenerationCycle.hpp"
-#include "control/InitialState.hpp"
-#include "control/PrepareEngine.hpp"
 #include "model/Int16.hpp"
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/InitialState.hpp"
+#include "run/PrepareEngine.hpp"
 #include "sweep/RunSweep.hpp"
 
 namespace recmod::python {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "SettingsKeywords.hpp"
-#include "control/InitialState.hpp"
-#include "control/PrepareEngine.hpp"
-#include "output/ShortestNumber.hpp"
+#include "numbers/ShortestNumber.hpp"
+#include "run/InitialState.hpp"
+#include "run/PrepareEngine.hpp"
 #include "ui/InputValidation.hpp"
 
 namespace recmod::python {

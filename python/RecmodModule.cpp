@@ -16,9 +16,9 @@
 #include "ModuleSettings.hpp"
 #include "SettingsClass.hpp"
 #include "StrictArguments.hpp"
-#include "control/Engine.hpp"
-#include "control/SweepRange.hpp"
-#include "ui/ParameterListing.hpp"
+#include "driver/ParameterListing.hpp"
+#include "run/Engine.hpp"
+#include "run/SweepRange.hpp"
 #include "version/BuildInfo.hpp"
 
 namespace py = pybind11;

@@ -4,7 +4,7 @@
 
 #include "ModuleSettings.hpp"
 #include "SettingsKeywords.hpp"
-#include "ui/ParameterListing.hpp"
+#include "driver/ParameterListing.hpp"
 
 namespace recmod::python {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "control/ParameterTable.hpp"
+#include "run/ParameterTable.hpp"
 #include "ui/FieldCatalogue.hpp"
 
 namespace recmod::python {

@@ -12,9 +12,9 @@
 
 #include "BatchPictures.hpp"
 #include "FieldTextCheck.hpp"
+#include "driver/ParameterListing.hpp"
 #include "ui/ControlValues.hpp"
 #include "ui/FieldCatalogue.hpp"
-#include "ui/ParameterListing.hpp"
 #include "version/BuildInfo.hpp"
 
 namespace recmod::batch {

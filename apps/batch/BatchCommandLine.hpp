@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "control/SweepRange.hpp"
+#include "run/SweepRange.hpp"
 #include "ui/ControlValues.hpp"
 
 namespace recmod::batch {

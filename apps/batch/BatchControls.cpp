@@ -6,9 +6,9 @@
 
 #include "EscapedText.hpp"
 #include "FieldTextCheck.hpp"
-#include "output/NumberText.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "numbers/NumberText.hpp"
 #include "output/ReportFiles.hpp"
-#include "ui/DecimalParse.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"

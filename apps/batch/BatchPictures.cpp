@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "OutputPaths.hpp"
+#include "driver/FinishedSweep.hpp"
 #include "output/RecordedPlot.hpp"
 #include "output/sweep/SweepReports.hpp"
-#include "ui/FinishedSweep.hpp"
 
 #if defined(RECMOD_WITH_PICTURES)
 #include <dlfcn.h>

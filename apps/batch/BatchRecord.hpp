@@ -6,7 +6,7 @@
 
 #include "BatchCommandLine.hpp"
 #include "driver/ExperimentDriver.hpp"
-#include "ui/RunRecord.hpp"
+#include "record/RunRecord.hpp"
 
 namespace recmod::batch {
 

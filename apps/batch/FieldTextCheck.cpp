@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "model/RuntimeError.hpp"
+#include "numbers/DecimalParse.hpp"
 #include "output/ReportFiles.hpp"
-#include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 
 namespace recmod::batch {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "control/LoopExecutor.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/LoopExecutor.hpp"
 
 namespace recmod::batch {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "RunBlockScheduler.hpp"
-#include "control/LoopExecutor.hpp"
+#include "run/LoopExecutor.hpp"
 
 namespace recmod::batch {
 

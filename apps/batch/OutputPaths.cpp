@@ -11,7 +11,7 @@
 #include "output/DirectoryLock.hpp"
 #include "output/ReportFiles.hpp"
 #include "output/SafeFileWrite.hpp"
-#include "ui/RunRecord.hpp"
+#include "record/RunRecord.hpp"
 
 namespace recmod::batch {
 

@@ -11,10 +11,10 @@
 #include "BatchControls.hpp"
 #include "EscapedText.hpp"
 #include "FieldTextCheck.hpp"
-#include "control/SweepRange.hpp"
+#include "record/RunRecord.hpp"
+#include "run/SweepRange.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/OptionInterplay.hpp"
-#include "ui/RunRecord.hpp"
 #include "ui/WindowLogic.hpp"
 #include "version/BuildInfo.hpp"
 

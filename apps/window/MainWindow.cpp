@@ -17,10 +17,10 @@
 #include "TextBox.hpp"
 #include "WindowLayout.hpp"
 #include "driver/ExperimentDriver.hpp"
+#include "driver/StartSeed.hpp"
 #include "render/QtColour.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
-#include "ui/StartSeed.hpp"
 #include "ui/WindowLogic.hpp"
 
 namespace recmod {

@@ -6,9 +6,9 @@
 #include <future>
 #include <memory>
 
+#include "driver/FinishedSweep.hpp"
 #include "driver/RecordedStartClick.hpp"
 #include "driver/ResultsTableWatch.hpp"
-#include "ui/FinishedSweep.hpp"
 
 namespace recmod {
 

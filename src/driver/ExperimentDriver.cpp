@@ -2,21 +2,21 @@
 
 #include <string>
 
-#include "control/GenerationCycle.hpp"
-#include "control/InitialState.hpp"
-#include "control/LoopExecutor.hpp"
-#include "control/LoopRuns.hpp"
-#include "control/ParameterTable.hpp"
-#include "control/PlotRecording.hpp"
-#include "control/RunStatistics.hpp"
-#include "control/SweepRange.hpp"
 #include "driver/ReadParameters.hpp"
 #include "model/RuntimeError.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "numbers/NumberText.hpp"
 #include "output/FrequencyPlot.hpp"
-#include "output/NumberText.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/InitialState.hpp"
+#include "run/LoopExecutor.hpp"
+#include "run/LoopRuns.hpp"
+#include "run/ParameterTable.hpp"
+#include "run/PlotRecording.hpp"
+#include "run/RunStatistics.hpp"
+#include "run/SweepRange.hpp"
 #include "sweep/RunSweep.hpp"
-#include "ui/DecimalParse.hpp"
 #include "ui/InputValidation.hpp"
 
 namespace recmod {

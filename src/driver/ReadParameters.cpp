@@ -1,7 +1,7 @@
 #include "driver/ReadParameters.hpp"
 
+#include "numbers/DecimalParse.hpp"
 #include "ui/ControlValues.hpp"
-#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 

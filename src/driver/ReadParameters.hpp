@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "control/RunInputs.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

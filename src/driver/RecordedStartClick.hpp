@@ -4,7 +4,7 @@
 #include <string>
 
 #include "driver/ExperimentDriver.hpp"
-#include "ui/RunRecord.hpp"
+#include "record/RunRecord.hpp"
 
 namespace recmod {
 

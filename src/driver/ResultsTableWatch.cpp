@@ -1,11 +1,11 @@
 #include "driver/ResultsTableWatch.hpp"
 
-#include "control/LoopExecutor.hpp"
-#include "control/LoopRuns.hpp"
-#include "control/SweepRange.hpp"
-#include "output/ShortestNumber.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "numbers/ShortestNumber.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
-#include "ui/DecimalParse.hpp"
+#include "run/LoopExecutor.hpp"
+#include "run/LoopRuns.hpp"
+#include "run/SweepRange.hpp"
 
 namespace recmod {
 

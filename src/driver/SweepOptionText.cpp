@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "control/ValueGrid.hpp"
+#include "run/ValueGrid.hpp"
 
 namespace recmod {
 

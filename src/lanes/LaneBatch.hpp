@@ -5,9 +5,9 @@
 #include <span>
 #include <vector>
 
-#include "control/Engine.hpp"
-#include "control/RunInputs.hpp"
-#include "control/RunMode.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
+#include "run/RunMode.hpp"
 
 namespace recmod {
 

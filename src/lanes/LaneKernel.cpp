@@ -31,13 +31,13 @@
 #include <utility>
 #include <vector>
 
-#include "control/GenerationCycle.hpp"
 #include "lanes/LaneBatch.hpp"
 #include "lanes/LanePath.hpp"
 #include "lanes/LaneUniforms-inl.hpp"
 #include "lanes/LaneVectors-inl.hpp"
 #include "model/HaplotypeTables.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/GenerationCycle.hpp"
 
 HWY_BEFORE_NAMESPACE();
 namespace recmod {

@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "control/GenerationCycle.hpp"
 #include "lanes/LanePath.hpp"
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/FrequencyPlot.hpp"
+#include "run/GenerationCycle.hpp"
 
 namespace recmod {
 

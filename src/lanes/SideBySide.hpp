@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <functional>
 
-#include "control/LoopExecutor.hpp"
 #include "lanes/LaneBatch.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/MessageSink.hpp"
 #include "output/PlotSurface.hpp"
+#include "run/LoopExecutor.hpp"
 
 namespace recmod {
 

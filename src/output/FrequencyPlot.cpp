@@ -1,6 +1,6 @@
 #include "output/FrequencyPlot.hpp"
 
-#include "output/NumberText.hpp"
+#include "numbers/NumberText.hpp"
 
 namespace recmod {
 

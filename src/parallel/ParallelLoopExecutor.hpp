@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "control/LoopExecutor.hpp"
+#include "run/LoopExecutor.hpp"
 
 namespace recmod {
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "control/GenerationCycle.hpp"
-#include "control/InitialState.hpp"
-#include "control/LoopRuns.hpp"
 #include "lanes/SideBySide.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/InitialState.hpp"
+#include "run/LoopRuns.hpp"
 
 namespace recmod {
 

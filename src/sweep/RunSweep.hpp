@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <functional>
 
-#include "control/Engine.hpp"
-#include "control/LoopExecutor.hpp"
-#include "control/RunInputs.hpp"
-#include "control/RunMode.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/PlotSurface.hpp"
+#include "run/Engine.hpp"
+#include "run/LoopExecutor.hpp"
+#include "run/RunInputs.hpp"
+#include "run/RunMode.hpp"
 #include "sweep/Sweep.hpp"
 
 namespace recmod {

@@ -1,8 +1,8 @@
 #include "sweep/Sweep.hpp"
 
-#include "control/Engine.hpp"
-#include "control/LoopRuns.hpp"
-#include "output/NumberText.hpp"
+#include "numbers/NumberText.hpp"
+#include "run/Engine.hpp"
+#include "run/LoopRuns.hpp"
 
 namespace recmod {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "control/ParameterTable.hpp"
-#include "control/RunInputs.hpp"
+#include "run/ParameterTable.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

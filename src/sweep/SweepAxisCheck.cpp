@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "output/ShortestNumber.hpp"
+#include "numbers/ShortestNumber.hpp"
 
 namespace recmod {
 

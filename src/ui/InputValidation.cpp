@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "model/RuntimeError.hpp"
-#include "output/NumberText.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "numbers/NumberText.hpp"
 #include "output/ReportFiles.hpp"
-#include "ui/DecimalParse.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/OptionInterplay.hpp"
 

@@ -7,14 +7,14 @@
 #include <optional>
 #include <string>
 
-#include "control/Engine.hpp"
-#include "control/RunInputs.hpp"
-#include "control/RunMode.hpp"
-#include "control/SweepRange.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "output/MessageSink.hpp"
 #include "output/PlotSurface.hpp"
 #include "output/ReportFiles.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
+#include "run/RunMode.hpp"
+#include "run/SweepRange.hpp"
 #include "ui/ControlValues.hpp"
 
 namespace recmod {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "model/HaplotypeTables.hpp"
-#include "output/NumberText.hpp"
-#include "ui/DecimalParse.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "numbers/NumberText.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "control/GenerationCycle.hpp"
-#include "control/PlotRecording.hpp"
-#include "control/PrepareEngine.hpp"
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/PlotRecording.hpp"
+#include "run/PrepareEngine.hpp"
 
 namespace recmod::testing {
 

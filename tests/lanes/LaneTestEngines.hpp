@@ -5,10 +5,10 @@
 #include <initializer_list>
 #include <vector>
 
-#include "control/Engine.hpp"
-#include "control/RunInputs.hpp"
-#include "control/RunMode.hpp"
 #include "lanes/LanePath.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
+#include "run/RunMode.hpp"
 
 namespace recmod::testing {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/RuntimeError.hpp"
-#include "output/NumberText.hpp"
+#include "numbers/NumberText.hpp"
 #include "support/FrequencyChecks.hpp"
 #include "support/RecordingPlotSurface.hpp"
 #include "support/TempDirectory.hpp"

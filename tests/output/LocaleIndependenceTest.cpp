@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "output/NumberText.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "numbers/NumberText.hpp"
 #include "output/sweep/AxisTicks.hpp"
 #include "support/GeneratedLocales.hpp"
-#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 namespace {

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "model/RuntimeError.hpp"
+#include "record/AtomicFileWrite.hpp"
 #include "support/ScratchMount.hpp"
 #include "support/TempDirectory.hpp"
-#include "ui/AtomicFileWrite.hpp"
 
 namespace recmod {
 namespace {

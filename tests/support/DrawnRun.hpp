@@ -1,8 +1,8 @@
 #pragma once
 
-#include "control/PlotRecording.hpp"
-#include "control/RunMode.hpp"
-#include "control/RunOutputs.hpp"
+#include "run/PlotRecording.hpp"
+#include "run/RunMode.hpp"
+#include "run/RunOutputs.hpp"
 
 namespace recmod::testing {
 

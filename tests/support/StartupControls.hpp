@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "control/Engine.hpp"
-#include "control/RunInputs.hpp"
-#include "control/RunMode.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
+#include "run/RunMode.hpp"
 #include "ui/ControlValues.hpp"
 
 namespace recmod::testing {

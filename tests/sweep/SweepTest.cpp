@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "control/GenerationCycle.hpp"
-#include "control/PrepareEngine.hpp"
+#include "run/GenerationCycle.hpp"
+#include "run/PrepareEngine.hpp"
 #include "support/StartupControls.hpp"
 
 namespace recmod {

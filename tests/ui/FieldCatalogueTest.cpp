@@ -5,9 +5,9 @@
 #include <set>
 #include <string>
 
-#include "control/ParameterTable.hpp"
+#include "numbers/DecimalParse.hpp"
+#include "run/ParameterTable.hpp"
 #include "ui/ControlValues.hpp"
-#include "ui/DecimalParse.hpp"
 #include "ui/LoadedWindow.hpp"
 
 namespace recmod {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "LoadedWindow.hpp"
-#include "output/NumberText.hpp"
+#include "numbers/NumberText.hpp"
 #include "ui/DesignTimeControls.hpp"
 
 namespace recmod {

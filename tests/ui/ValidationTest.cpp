@@ -6,8 +6,8 @@
 
 #include "LoadedWindow.hpp"
 #include "model/RuntimeError.hpp"
+#include "numbers/DecimalParse.hpp"
 #include "support/TempDirectory.hpp"
-#include "ui/DecimalParse.hpp"
 
 namespace recmod {
 namespace {

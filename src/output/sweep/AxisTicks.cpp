@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "output/NumberText.hpp"
+#include "numbers/NumberText.hpp"
 
 namespace recmod {
 

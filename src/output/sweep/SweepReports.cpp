@@ -10,7 +10,7 @@
 #include <cstring>
 #include <map>
 
-#include "output/NumberText.hpp"
+#include "numbers/NumberText.hpp"
 
 namespace recmod {
 

@@ -1,0 +1,72 @@
+#include "run/LoopExecutor.hpp"
+
+#include <algorithm>
+
+namespace recmod {
+
+void ResetForRun(Engine& engine, const Engine& prepared) {
+  static_cast<RunContext&>(engine) = prepared;
+  engine.population.AlleleFreqTable = prepared.population.AlleleFreqTable;
+}
+
+void RunBatchOfLoop(const LoopBody& body, const Engine& prepared, LoopWorker& worker,
+                    BatchOfRuns& batch) {
+  batch.results.assign(static_cast<std::size_t>(std::max(batch.count, body.batchSize)), 0.0);
+  batch.failedAt = -1;
+  batch.failure = nullptr;
+  if (body.runBatch) {
+    worker.lanes.resize(static_cast<std::size_t>(body.batchSize));
+    for (Engine& lane : worker.lanes) ResetForRun(lane, prepared);
+    try {
+      if (body.runBatch(batch.first, batch.count, worker.lanes, batch.results)) return;
+    } catch (...) {
+      batch.failedAt = 0;
+      batch.failure = std::current_exception();
+      return;
+    }
+  }
+  for (int i = 0; i < batch.count; ++i) {
+    try {
+      ResetForRun(worker.single, prepared);
+      batch.results[static_cast<std::size_t>(i)] = body.run(batch.first + i, worker.single);
+    } catch (...) {
+      batch.failedAt = i;
+      batch.failure = std::current_exception();
+      return;
+    }
+  }
+}
+
+void SequentialLoopExecutor::Execute(std::int64_t runCount, Engine& master, const LoopBody& body) {
+  if (!body.runBatch) {
+    for (std::int64_t position = 0; position < runCount; ++position) {
+      body.reach(position);
+      const double result = body.run(position, master);
+      body.consume(position, result);
+    }
+    return;
+  }
+  const Engine prepared = master;
+  std::vector<Engine> lanes(static_cast<std::size_t>(body.batchSize));
+  std::vector<double> results(lanes.size());
+  for (std::int64_t first = 0; first < runCount; first += body.batchSize) {
+    const int count = static_cast<int>(std::min<std::int64_t>(body.batchSize, runCount - first));
+    for (Engine& lane : lanes) ResetForRun(lane, prepared);
+    bool sideBySide = false;
+    try {
+      sideBySide = body.runBatch(first, count, lanes, results);
+    } catch (...) {
+      body.reach(first);
+      throw;
+    }
+    for (int i = 0; i < count; ++i) {
+      const std::int64_t position = first + i;
+      body.reach(position);
+      const double result =
+          sideBySide ? results[static_cast<std::size_t>(i)] : body.run(position, master);
+      body.consume(position, result);
+    }
+  }
+}
+
+}  // namespace recmod

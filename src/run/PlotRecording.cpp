@@ -1,0 +1,11 @@
+#include "run/PlotRecording.hpp"
+
+namespace recmod {
+
+void PlotRecording::AfterGeneration(const Engine& engine) {
+  if (engine.Generation < 1) return;
+  RecordGeneration(recorder_, engine.Generation, engine.params, engine.tables, engine.population,
+                   singleRun_, plot_, reports_);
+}
+
+}  // namespace recmod

@@ -1,0 +1,11 @@
+#include "run/PrepareEngine.hpp"
+
+namespace recmod {
+
+void PrepareEngine(Engine& engine, std::int16_t loci, const RunInputs& inputs) {
+  BuildHaplotypeTables(loci, engine.tables);
+  engine.params = inputs.params;
+  DeriveSelectionTerms(loci, engine.params);
+}
+
+}  // namespace recmod

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
+
+namespace recmod {
+
+// Makes `engine` ready for runs of `inputs` with `loci` (2 or 3) loci: the
+// haplotype tables for that number of loci, and the parameters with their
+// derived selection terms. RunGenerations then builds each run's start state.
+void PrepareEngine(Engine& engine, std::int16_t loci, const RunInputs& inputs);
+
+}  // namespace recmod
