@@ -66,7 +66,7 @@ void BM_DemeGeneration(benchmark::State& state) {
   long long generations = 0;
   for (auto _ : state) {
     b.engine.Generation = 2;
-    AdvanceGeneration(b.engine, b.inputs, b.mode, outputs);
+    AdvanceGeneration(b.engine, b.inputs, outputs);
     ++generations;
   }
   const double demeGenerations = static_cast<double>(generations) * s.demes;
@@ -87,7 +87,7 @@ void BM_DrawFloor(benchmark::State& state) {
   std::vector<double> arguments;
   b.engine.draw.ArgumentLog = &arguments;
   b.engine.Generation = 2;
-  AdvanceGeneration(b.engine, b.inputs, b.mode, outputs);
+  AdvanceGeneration(b.engine, b.inputs, outputs);
   b.engine.draw.ArgumentLog = nullptr;
   const auto perDemeGeneration = static_cast<long long>(arguments.size()) / s.demes;
   RandomDraw& draw = b.engine.draw;

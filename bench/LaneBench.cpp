@@ -102,7 +102,7 @@ void SetUp(const PreparedLoop& loop, std::int64_t position, Engine& engine, Mess
 void AdvanceAllGenerations(Engine& engine, const PreparedLoop& loop, RunOutputs& outputs) {
   ClearFloatingPointFlags();
   for (engine.Generation = 1; engine.Generation <= engine.params.MaxGen; ++engine.Generation) {
-    AdvanceGeneration(engine, loop.inputs, loop.mode, outputs);
+    AdvanceGeneration(engine, loop.inputs, outputs);
   }
 }
 

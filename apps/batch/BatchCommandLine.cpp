@@ -277,21 +277,13 @@ int AllCores() {
 }
 
 int ParseMode(const std::string& text) {
-  static const std::map<std::string, int> kModes = {{"0", 0},
-                                                    {"1", 1},
-                                                    {"2", 2},
-                                                    {"3", 3},
-                                                    {"single-infinite", 0},
-                                                    {"single-finite", 1},
-                                                    {"loop-sk", 2},
-                                                    {"loop-log10n", 3}};
-  const auto found = kModes.find(text);
-  if (found == kModes.end()) {
-    throw UsageError("--mode: \"" + text +
-                     "\" is no run mode (0..3, single-infinite, single-finite, loop-sk, "
-                     "loop-log10n)");
+  std::string names;
+  for (const RunKind& kind : kRunKinds) {
+    if (text == kind.name || text == std::to_string(kind.option)) return kind.option;
+    names += ", " + std::string(kind.name);
   }
-  return found->second;
+  throw UsageError("--mode: \"" + text + "\" is no run mode (0.." +
+                   std::to_string(kRunKinds.size() - 1) + names + ")");
 }
 
 bool ParseSampling(const std::string& text) {

@@ -5,7 +5,8 @@
 namespace recmod {
 
 bool StartDrawsRandomNumbers(const RunMode& mode) {
-  return !mode.InfinitePopulation && (mode.SingleRun || mode.LoopOverLog10N);
+  const RunKind* kind = RunKindOf(mode);
+  return kind != nullptr && kind->finitePopulation;
 }
 
 std::uint64_t DrawStartSeed() {

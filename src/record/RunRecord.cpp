@@ -96,17 +96,17 @@ const char* RecordStatusName(RecordStatus status) {
 }
 
 const char* RunModeName(int option1Index) {
-  static constexpr std::array<const char*, 4> kNames = {"single-infinite", "single-finite",
-                                                        "loop-sk", "loop-log10n"};
-  if (option1Index < 0 || option1Index > 3) return "none";
-  return kNames[static_cast<std::size_t>(option1Index)];
+  // The names of the table are string literals, so their data end in a null.
+  const RunKind* kind = RunKindOfOption(option1Index);
+  return kind != nullptr ? kind->name.data() : "none";
 }
 
 std::vector<int> ReportFilesOfMode(const RunMode& mode) {
-  if (mode.SingleRun) return {1};
-  if (mode.InfinitePopulation && mode.LoopOverSK) return {2};
-  if (!mode.InfinitePopulation && mode.LoopOverLog10N) return {2, 3};
-  return {};
+  std::vector<int> files;
+  if (const RunKind* kind = RunKindOf(mode)) {
+    for (int n = kind->firstReport; n <= kind->lastReport; ++n) files.push_back(n);
+  }
+  return files;
 }
 
 RunRecord::RunRecord(const Simulator& sim, const StartOrigin& origin) {

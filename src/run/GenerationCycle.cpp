@@ -32,8 +32,7 @@ void VaryS(Engine& engine, const RunInputs& inputs) {
   }
 }
 
-void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& mode,
-                       RunOutputs& outputs) {
+void AdvanceGeneration(Engine& engine, const RunInputs& inputs, RunOutputs& outputs) {
   const RunSwitches& switches = inputs.switches;
   if (switches.InversionOfS) VaryS(engine, inputs);
   if (switches.RecombForR) {
@@ -70,7 +69,7 @@ void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode
   engine.Generation = 1;
   while (engine.Generation <= lastGeneration) {
     try {
-      AdvanceGeneration(engine, inputs, mode, outputs);
+      AdvanceGeneration(engine, inputs, outputs);
     } catch (const RuntimeError& error) {
       throw RuntimeError(
           error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");

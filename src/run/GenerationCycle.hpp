@@ -25,8 +25,7 @@ void VaryS(Engine& engine, const RunInputs& inputs);
 
 // The steps of generation engine.Generation, from the variation of S to
 // RecordGeneration; RunGenerations calls it once per generation.
-void AdvanceGeneration(Engine& engine, const RunInputs& inputs, const RunMode& mode,
-                       RunOutputs& outputs);
+void AdvanceGeneration(Engine& engine, const RunInputs& inputs, RunOutputs& outputs);
 
 // The value of S in a generation of the sinusoidal variation: the amplitude
 // times sin(2 pi frac(r / 2)), r = generation / InversionPeriod.

@@ -81,8 +81,8 @@ void Option1_GotFocus(Simulator& sim, int k) {
   // An option button that receives the focus is the selected one of its group.
   sim.controls.Option1Selected = k;
 
-  RunMode& mode = sim.runMode;
-  mode = RunMode{};
+  const RunKind& kind = *RunKindOfOption(k);
+  sim.runMode = kind.flags;
   SetTick(sim, CheckBox::GeneticDrift, 1);
   // The loop over Log10(N) takes its values from txt 18 and 19, so txt 9
   // belongs to the single finite run alone.
@@ -91,24 +91,8 @@ void Option1_GotFocus(Simulator& sim, int k) {
     if (field.option == k) SetOptionFieldEnabled(sim, field, true);
   }
 
-  switch (k) {
-    case 0:
-      mode.SingleRun = true;
-      mode.InfinitePopulation = true;
-      SetTick(sim, CheckBox::GeneticDrift, 0);
-      break;
-    case 1:
-      mode.SingleRun = true;
-      break;
-    case 2:
-      mode.LoopOverSK = true;
-      mode.InfinitePopulation = true;
-      SetTick(sim, CheckBox::GeneticDrift, 0);
-      break;
-    default:
-      mode.LoopOverLog10N = true;
-      break;
-  }
+  // An infinite population has no drift.
+  if (!kind.finitePopulation) SetTick(sim, CheckBox::GeneticDrift, 0);
 }
 
 int RunOptionOfField(int index) {

@@ -56,7 +56,6 @@ Engine StartedEngine(const SharedSettings& shared, const RunOfBatch& run, std::u
 
 std::vector<std::vector<double>> ScalarHistory(Engine& engine, const SharedSettings& shared) {
   const RunInputs inputs = InputsFor(shared);
-  const RunMode mode = ModeFor(shared);
   // The plot's recorder, so that the result it shows is checked too.
   Recorder recorder;
   NullPlotSurface plot;
@@ -67,7 +66,7 @@ std::vector<std::vector<double>> ScalarHistory(Engine& engine, const SharedSetti
   // The generation loop of RunGenerations, from the state as it stands.
   ClearFloatingPointFlags();
   for (engine.Generation = 1; engine.Generation <= shared.maxGen; ++engine.Generation) {
-    AdvanceGeneration(engine, inputs, mode, outputs);
+    AdvanceGeneration(engine, inputs, outputs);
     std::vector<double>& row = history.emplace_back();
     for (int c = 0; c <= 1; ++c) {
       for (int h = 1; h <= engine.tables.HaplotypeCount; ++h) {
