@@ -9,6 +9,8 @@
 // Loops at the window's start-up values with MaxGen 1000; mode 2 gives every
 // lane its own S and K from the sweep, mode 3 every lane its own generator
 // seeded from (1, position) at Log10(N) = 4.
+// BM_SamplingRuns/<path>/loci:L/log10n:X/exact:E: mode 3 at Log10(N) 2, 4 and
+// 6 under the draw (exact:0) and exact sampling (exact:1), the whole run.
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -32,13 +34,14 @@ namespace recmod {
 namespace {
 
 constexpr const char* kMaxGen = "1000";
-constexpr const char* kLog10N = "4";
 constexpr std::uint64_t kSeed = 1;
 
 struct LoopSetting {
   int loci;
   bool finite;  // mode 3; else mode 2
   int demes;
+  int log10N = 4;
+  bool exact = false;  // exact sampling in mode 3
 };
 
 // A loop as a start prepares it: the prepared engine, the inputs and the run
@@ -66,9 +69,10 @@ PreparedLoop Prepare(const LoopSetting& setting) {
   Type(sim, 17, kMaxGen);
   Type(sim, 10, std::to_string(setting.demes));
   if (setting.finite) {
-    Type(sim, 18, kLog10N);
-    Type(sim, 19, kLog10N);
+    Type(sim, 18, std::to_string(setting.log10N));
+    Type(sim, 19, std::to_string(setting.log10N));
   }
+  if (setting.exact) SetTick(sim, CheckBox::ExactSampling, 1);
   ValidateInputs(sim);
   PreparedLoop loop;
   loop.inputs = ReadRunInputs(sim.controls, sim.engine.tables.AllelesNumber);
@@ -78,7 +82,7 @@ PreparedLoop Prepare(const LoopSetting& setting) {
   CollectedMessages messages;
   BuildInitialState(loop.engine, loop.inputs, messages);
   loop.engine.params.CurrentLog10N = loop.engine.params.Log10N;
-  if (setting.finite) loop.engine.params.CurrentLog10N = std::stof(kLog10N);
+  if (setting.finite) loop.engine.params.CurrentLog10N = static_cast<float>(setting.log10N);
   return loop;
 }
 
@@ -106,7 +110,12 @@ void AdvanceAllGenerations(Engine& engine, const PreparedLoop& loop, RunOutputs&
   }
 }
 
-LoopSetting SettingOf(const benchmark::State& state) {
+// `sampling`: the arguments of SamplingSettings, else those of Settings.
+LoopSetting SettingOf(const benchmark::State& state, bool sampling) {
+  if (sampling) {
+    return {static_cast<int>(state.range(0)), true, 1, static_cast<int>(state.range(1)),
+            state.range(2) != 0};
+  }
   return {static_cast<int>(state.range(0)), state.range(1) != 0, static_cast<int>(state.range(2))};
 }
 
@@ -140,10 +149,10 @@ class KeepLanePath {
   LanePath before_;
 };
 
-void BM_LaneRuns(benchmark::State& state, LanePath path, bool kernelOnly) {
+void BM_LaneRuns(benchmark::State& state, LanePath path, bool kernelOnly, bool sampling) {
   const KeepLanePath keep;
   UseLanePath(path);
-  const LoopSetting setting = SettingOf(state);
+  const LoopSetting setting = SettingOf(state, sampling);
   const PreparedLoop loop = Prepare(setting);
   if (!LanesApply(loop.engine, loop.inputs, loop.mode)) {
     state.SkipWithError("these settings do not run side by side");
@@ -176,8 +185,8 @@ void BM_LaneRuns(benchmark::State& state, LanePath path, bool kernelOnly) {
 
 // One run per iteration through the scalar engine, as a loop without lanes
 // runs it.
-void BM_ScalarRuns(benchmark::State& state, bool kernelOnly) {
-  const LoopSetting setting = SettingOf(state);
+void BM_ScalarRuns(benchmark::State& state, bool kernelOnly, bool sampling) {
+  const LoopSetting setting = SettingOf(state, sampling);
   const PreparedLoop loop = Prepare(setting);
   Engine engine = loop.engine;
   CollectedMessages messages;
@@ -214,6 +223,14 @@ void Settings(benchmark::internal::Benchmark* b) {
   b->UseManualTime();
 }
 
+void SamplingSettings(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"loci", "log10n", "exact"});
+  for (int loci : {2, 3})
+    for (int log10N : {2, 4, 6})
+      for (int exact : {0, 1}) b->Args({loci, log10N, exact});
+  b->UseManualTime();
+}
+
 // Names: BM_LaneRuns/<path>/<timed>/loci:L/finite:F/demes:D, with path
 // avx512, avx2, baseline or scalar (the scalar engine, one run at a time).
 const bool kRegistered = [] {
@@ -224,10 +241,24 @@ const bool kRegistered = [] {
     for (const LanePath path : paths) {
       const std::string name = std::string("BM_LaneRuns/") + LanePathName(path) + "/" + timed;
       if (path == LanePath::Scalar) {
-        benchmark::RegisterBenchmark(name.c_str(), BM_ScalarRuns, kernelOnly)->Apply(Settings);
+        benchmark::RegisterBenchmark(name.c_str(), BM_ScalarRuns, kernelOnly, false)
+            ->Apply(Settings);
       } else {
-        benchmark::RegisterBenchmark(name.c_str(), BM_LaneRuns, path, kernelOnly)->Apply(Settings);
+        benchmark::RegisterBenchmark(name.c_str(), BM_LaneRuns, path, kernelOnly, false)
+            ->Apply(Settings);
       }
+    }
+  }
+  std::vector<LanePath> paths = AvailableLanePaths();
+  paths.push_back(LanePath::Scalar);
+  for (const LanePath path : paths) {
+    const std::string name = std::string("BM_SamplingRuns/") + LanePathName(path);
+    if (path == LanePath::Scalar) {
+      benchmark::RegisterBenchmark(name.c_str(), BM_ScalarRuns, false, true)
+          ->Apply(SamplingSettings);
+    } else {
+      benchmark::RegisterBenchmark(name.c_str(), BM_LaneRuns, path, false, true)
+          ->Apply(SamplingSettings);
     }
   }
   return true;

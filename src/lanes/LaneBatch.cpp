@@ -13,11 +13,12 @@ LaneOutcome RunLaneBatchOfPath(LanePath path, std::span<Engine> lanes, const Run
                                LaneHistory* history);
 
 bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& mode) {
+  (void)inputs;
+  (void)mode;
   const ModelParameters& params = prepared.params;
-  const bool multinomialDrift = inputs.switches.ExactSampling && !mode.InfinitePopulation;
   // The generation counter of the scalar engine overflows after generation
   // 32767: such runs end in its error.
-  return !multinomialDrift && params.MaxGen >= 1 && params.MaxGen < 32767 && params.Demes >= 1 &&
+  return params.MaxGen >= 1 && params.MaxGen < 32767 && params.Demes >= 1 &&
          params.Demes <= PopulationState::kMaxDeme &&
          (prepared.tables.AllelesNumber == 2 || prepared.tables.AllelesNumber == 3);
 }

@@ -41,10 +41,10 @@ struct LaneHistory {
   }
 };
 
-// Whether the runs of a loop with these inputs may go side by side: every
-// setting but exact sampling in a finite population (whose multinomial draw
-// takes a varying number of random numbers), a MaxGen from 1 to 32766 and
-// 1 to 100 demes. Elsewhere the runs go one at a time.
+// Whether the runs of a loop with these inputs may go side by side: a MaxGen
+// from 1 to 32766 and 1 to 100 demes, under either sampling scheme.
+// Elsewhere the runs go one at a time. (A batch of exact sampling whose N
+// exceeds 2^32, where approximations draw, is left to the scalar engine.)
 bool LanesApply(const Engine& prepared, const RunInputs& inputs, const RunMode& mode);
 
 // How a batch ended.

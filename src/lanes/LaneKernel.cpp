@@ -32,10 +32,13 @@
 #include <vector>
 
 #include "lanes/LaneBatch.hpp"
+#include "lanes/LaneBinomial-inl.hpp"
 #include "lanes/LanePath.hpp"
 #include "lanes/LaneUniforms-inl.hpp"
 #include "lanes/LaneVectors-inl.hpp"
+#include "model/BinomialDraw.hpp"
 #include "model/HaplotypeTables.hpp"
+#include "model/MultinomialSampling.hpp"
 #include "model/RuntimeError.hpp"
 #include "run/GenerationCycle.hpp"
 
@@ -96,8 +99,18 @@ struct alignas(kWidth * sizeof(double) < 64 ? kWidth * sizeof(double) : 64) Entr
   double run[kWidth];
 };
 
-template <int kLoci, bool kFinite>
+// How a batch's population changes at random: not at all (N infinite, or
+// exact sampling without drift, where every step applies its expected
+// change), by the draw in every step, or by one multinomial sample in the
+// drift step.
+enum class Sampling { None, Draw, Exact };
+
+template <int kLoci, Sampling kSampling>
 class LaneCycle {
+  // Whether every change passes through the draw, and whether the runs take
+  // uniform numbers at all.
+  static constexpr bool kDraws = kSampling == Sampling::Draw;
+  static constexpr bool kStreams = kSampling != Sampling::None;
   using Tables = Loci<kLoci>;
   static constexpr int kCount = Tables::kCount;
   static constexpr std::size_t kEntries = static_cast<std::size_t>(Tables::kCount) + 1;
@@ -118,13 +131,21 @@ class LaneCycle {
         }
       }
     }
-    if constexpr (kFinite) {
+    if constexpr (kStreams) {
       // Every lane draws from its own generator; the lanes beyond the last
       // run are copies of the first and repeat its numbers exactly.
       std::array<UniformGenerator, kWidth> generators{};
       for (std::size_t l = 0; l < kWidth; ++l) {
         generators[l] = lanes_[l].draw.generator;
         populationSize_[l] = lanes_[l].draw.PopulationSize;
+        // A multinomial sample counts whole individuals; a run whose N is
+        // below 1 ends in the scalar engine's error, and beyond 2^32 the
+        // scalar engine's approximations draw (both one run at a time).
+        const double whole = WholePopulationSize(populationSize_[l]);
+        wholePopulation_[l] = whole;
+        if (kSampling == Sampling::Exact && !(whole >= 1.0 && whole <= kBinomialExactLimit)) {
+          failed_ = true;
+        }
       }
       uniforms_.Reset(generators.data());
     }
@@ -143,7 +164,13 @@ class LaneCycle {
     if (switches.InversionOfS) VarySOfEveryRun(generation);
     if (failed_) return;
     if (switches.RecombForR) Recombine();
-    if (switches.GeneticDrift) ApplyGeneticDrift();
+    if (switches.GeneticDrift) {
+      if constexpr (kSampling == Sampling::Exact) {
+        ApplyMultinomialDrift();
+      } else {
+        ApplyGeneticDrift();
+      }
+    }
     ApplySelection();
     ApplyMutation();
     DiffuseBetweenDemes();
@@ -246,7 +273,7 @@ class LaneCycle {
     return Draw(x, part, hn::FirstN(D(), kPerVector), reuse);
   }
   HWY_INLINE V Draw(V x, std::size_t part, M drawing, bool reuse = false) {
-    if constexpr (!kFinite) {
+    if constexpr (!kDraws) {
       (void)part;
       (void)drawing;
       (void)reuse;
@@ -398,6 +425,44 @@ class LaneCycle {
     }
   }
 
+  // ApplyMultinomialDrift: each deme's entries of slots 0 and 1 become one
+  // multinomial sample of N individuals, a chain of binomials in the order
+  // of the entries, each taking its share of the individuals the entries
+  // before it left; a run takes no numbers for an entry without share or
+  // once no individuals are left.
+  void ApplyMultinomialDrift() {
+    constexpr int kChain = 2 * kCount;
+    const V zero = hn::Zero(D());
+    const V one = hn::Set(D(), 1.0);
+    for (int deme = 1; deme <= demes_; ++deme) {
+      for (std::size_t part = 0; part < lanes::kParts; ++part) {
+        Deme f;
+        LoadDeme(f, 0, deme, part);
+        auto entry = [&](int i) -> V& { return f[i / kCount][1 + i % kCount]; };
+        // fmax(f, 0): NaN and both zeros count as no share.
+        auto share = [&](int i) { return hn::IfThenElse(hn::Gt(entry(i), zero), entry(i), zero); };
+        V shareFrom[Ix(kChain) + 1];
+        shareFrom[Ix(kChain)] = zero;
+        for (int i = kChain - 1; i >= 0; --i) {
+          shareFrom[Ix(i)] = hn::Add(shareFrom[Ix(i) + 1], share(i));
+        }
+        const V N = LoadPart(wholePopulation_, part);
+        V remaining = N;
+        lanes::LaneBinomials binomials(uniforms_, part);
+        for (int i = 0; i < kChain; ++i) {
+          const V s = share(i);
+          const M drawing = hn::And(hn::Gt(remaining, zero), hn::Gt(s, zero));
+          const V p = hn::Min(one, hn::Div(s, hn::IfThenElse(drawing, shareFrom[Ix(i)], one)));
+          const V k = binomials.Draw(drawing, remaining, p);
+          remaining = hn::Sub(remaining, k);
+          entry(i) = hn::Div(k, N);
+        }
+        Normalise(f);
+        StoreDeme(f, 0, deme, part);
+      }
+    }
+  }
+
   void ApplySelection() {
     for (int deme = 1; deme <= demes_; ++deme) {
       for (std::size_t part = 0; part < lanes::kParts; ++part) {
@@ -425,7 +490,7 @@ class LaneCycle {
       for (std::size_t part = 0; part < lanes::kParts; ++part) {
         Deme f;
         LoadDeme(f, 0, deme, part);
-        if constexpr (kFinite) {
+        if constexpr (kDraws) {
           // The draws in the scalar order: transition by transition, R+
           // before R-. The draws dominate here, so plain loops serve.
           V amount[kRows][2];
@@ -505,16 +570,18 @@ class LaneCycle {
   alignas(64) std::array<std::array<double, kWidth>, kHaplotypes> selection_{};
   alignas(64) std::array<std::array<double, kWidth>, MutationCoefficients::kMax + 1> mutation_{};
   alignas(64) std::array<double, kWidth> populationSize_{};
+  alignas(64) std::array<double, kWidth> wholePopulation_{};
   // Every vector's pair of uniforms of its last draw.
   V uniform1_[lanes::kParts];
   V uniform2_[lanes::kParts];
   lanes::LaneUniforms uniforms_;
 };
 
-template <int kLoci, bool kFinite>
+template <int kLoci, Sampling kSampling>
 LaneOutcome RunCycle(std::span<Engine> lanes, const RunInputs& inputs,
                      const std::atomic<bool>* stopRequested, LaneHistory* history) {
-  LaneCycle<kLoci, kFinite> cycle(lanes, inputs);
+  LaneCycle<kLoci, kSampling> cycle(lanes, inputs);
+  if (cycle.failed()) return LaneOutcome::LeftToScalar;
   const std::int16_t lastGeneration = lanes.front().params.MaxGen;
   ClearFloatingPointFlags();
   for (std::int16_t generation = 1; generation <= lastGeneration; ++generation) {
@@ -535,13 +602,18 @@ LaneOutcome RunCycle(std::span<Engine> lanes, const RunInputs& inputs,
 LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
                                const RunMode& mode, const std::atomic<bool>* stopRequested,
                                LaneHistory* history) {
-  const bool finite = !mode.InfinitePopulation && !inputs.switches.ExactSampling;
-  if (lanes.front().tables.AllelesNumber == 2) {
-    return finite ? RunCycle<2, true>(lanes, inputs, stopRequested, history)
-                  : RunCycle<2, false>(lanes, inputs, stopRequested, history);
-  }
-  return finite ? RunCycle<3, true>(lanes, inputs, stopRequested, history)
-                : RunCycle<3, false>(lanes, inputs, stopRequested, history);
+  const bool finite = !mode.InfinitePopulation;
+  const bool multinomial = finite && inputs.switches.ExactSampling;
+  const bool draws = finite && !inputs.switches.ExactSampling;
+  auto run = [&]<int kLoci>() {
+    if (draws) return RunCycle<kLoci, Sampling::Draw>(lanes, inputs, stopRequested, history);
+    if (multinomial && inputs.switches.GeneticDrift) {
+      return RunCycle<kLoci, Sampling::Exact>(lanes, inputs, stopRequested, history);
+    }
+    return RunCycle<kLoci, Sampling::None>(lanes, inputs, stopRequested, history);
+  };
+  if (lanes.front().tables.AllelesNumber == 2) return run.template operator()<2>();
+  return run.template operator()<3>();
 }
 
 int LaneWidthOnPath() {

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "lanes/LaneVectors-inl.hpp"
+#include "model/BinomialDraw.hpp"
 #include "model/UniformGenerator.hpp"
 
 HWY_BEFORE_NAMESPACE();
@@ -115,6 +116,24 @@ class LaneUniforms {
     hn::Store(hn::IfThenElse(moving, twice.low, state.low), DU(), stateLow_ + first);
   }
 
+  // The next output of every run of vector `part` where `drawing` holds, as
+  // the uniform number of exact sampling (CanonicalUniform: the output over
+  // 2^64, rounded to nearest, and never 1); the other runs take none.
+  HWY_INLINE V NextCanonical(std::size_t part, M drawing) {
+    const std::size_t first = part * kPerVector;
+    const Wide128 state{hn::Load(DU(), stateHigh_ + first), hn::Load(DU(), stateLow_ + first)};
+    const Wide128 once =
+        Step(state, multiplier_,
+             {hn::Load(DU(), incrementHigh_ + first), hn::Load(DU(), incrementLow_ + first)});
+    const auto moving = hn::RebindMask(DU(), drawing);
+    hn::Store(hn::IfThenElse(moving, once.high, state.high), DU(), stateHigh_ + first);
+    hn::Store(hn::IfThenElse(moving, once.low, state.low), DU(), stateLow_ + first);
+    // The conversion of a 64-bit output rounds to nearest on every path, as
+    // the scalar conversion does; the scaling by 2^-64 is exact.
+    const V u = hn::Mul(hn::ConvertTo(D(), OutputBits(once)), hn::Set(D(), 0x1.0p-64));
+    return hn::IfThenElse(hn::Ge(u, hn::Set(D(), 1.0)), hn::Set(D(), kBelowOne), u);
+  }
+
  private:
   struct Constant {
     std::uint64_t high;
@@ -149,9 +168,16 @@ class LaneUniforms {
 #endif
   }
 
-  // The number a state gives: the top 53 bits of (high ^ low) rotated right
+  // The uniform number a state gives: the top 53 bits of (high ^ low) rotated right
   // by (high >> 58), as UniformGenerator::UniformOf.
   static HWY_INLINE V Output(const Wide128& state) {
+    const VU output = OutputBits(state);
+    const V whole = hn::ConvertTo(D(), hn::BitCast(DI(), hn::ShiftRight<11>(output)));
+    return hn::Mul(whole, hn::Set(D(), 0x1.0p-53));
+  }
+
+  // The generator's output of a state.
+  static HWY_INLINE VU OutputBits(const Wide128& state) {
     const VU mixed = hn::Xor(state.high, state.low);
     const VU rotation = hn::ShiftRight<58>(state.high);
 #if HWY_TARGET == HWY_AVX3
@@ -160,8 +186,7 @@ class LaneUniforms {
     const VU back = hn::And(hn::Sub(hn::Set(DU(), 64), rotation), hn::Set(DU(), 63));
     const VU output = hn::Or(hn::Shr(mixed, rotation), hn::Shl(mixed, back));
 #endif
-    const V whole = hn::ConvertTo(D(), hn::BitCast(DI(), hn::ShiftRight<11>(output)));
-    return hn::Mul(whole, hn::Set(D(), 0x1.0p-53));
+    return output;
   }
 
   Constant multiplier_{};

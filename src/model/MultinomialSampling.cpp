@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 
+#include "model/BinomialDraw.hpp"
 #include "model/Normalisation.hpp"
 
 namespace recmod {
@@ -16,15 +17,13 @@ double WholePopulationSize(double populationSize) {
 double DrawBinomial(RandomDraw& draw, double n, double p) {
   if (n <= 0.0 || p <= 0.0) return 0.0;
   if (p >= 1.0) return n;
-  // The standard binomial draw compares differences of log-factorials of the
-  // order of n ln n; up to 2^32 trials they keep ample digits. Beyond, they
-  // lose them (from about 1E17 trials the draw is biased, very slow and raises
-  // invalid operations), so large populations use approximations whose error
-  // is far below what a population of that size can show.
-  constexpr double kExactLimit = 4294967296.0;  // 2^32
-  if (n <= kExactLimit) {
-    std::binomial_distribution<std::int64_t> binomial(static_cast<std::int64_t>(n), p);
-    return static_cast<double>(binomial(draw.generator));
+  // The exact draw compares differences of log-factorials of the order of
+  // n ln n; up to 2^32 trials they keep ample digits. Beyond, they lose them
+  // (from about 1E17 trials the draw is biased, very slow and raises invalid
+  // operations), so large populations use approximations whose error is far
+  // below what a population of that size can show.
+  if (n <= kBinomialExactLimit) {
+    return DrawBinomialCount(draw.generator, ShapeOfBinomial(std::trunc(n), p));
   }
   // Draw the rarer outcome; its count has mean n q <= n / 2.
   const bool rarerIsFailure = p > 0.5;

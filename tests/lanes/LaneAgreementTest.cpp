@@ -2,7 +2,8 @@
 // states planted to send different lanes of one vector down different sides
 // of every branch (negative entries and -0.0 into the clamps, empty R+
 // classes past the recombination, mutation past 1, selection below 0, draws
-// above and below one individual, whole-count draws), and every run's
+// above and below one individual, whole-count draws, the binomials of exact
+// sampling by waiting time and by rejection), and every run's
 // recorded table must equal, bit for bit and in every generation, the table
 // of the same run alone in the scalar engine.
 #include <gtest/gtest.h>
@@ -139,6 +140,68 @@ const std::vector<BatchCase>& Cases() {
               EveryCoefficient(e, 1.5);
             }},
            {"coefficients below -1", -0.95, 1.3, 1.5F},
+       }},
+      // Exact sampling: the chain of binomials per deme, by waiting time
+      // (few individuals of the rarer outcome) or by rejection around the
+      // mode, with success probabilities below and above one half and of 1.
+      {"two loci, two demes, z = 0.2, exact sampling",
+       {.loci = 2,
+        .demes = 2,
+        .z = 0.2F,
+        .finite = true,
+        .drift = true,
+        .exact = true,
+        .maxGen = 6},
+       {
+           {"N = 1: one individual", 0.1, 1.0, 0.1F},
+           {"N = 10: waiting times", 0.1, 1.0, 1.0F},
+           {"N = 10^6: rejection", 0.1, 1.0, 6.0F},
+           {"N = 10^9", -0.2, 1.1, 9.0F},
+           {"one entry holds the deme: p = 1", 0.1, 1.0, 3.0F,
+            [](Engine& e) {
+              Plant(e, 0, 1, {0.0, 0.0, 0.0, 1.0});
+              Plant(e, 1, 1, {0.0, -0.0, 0.0, 0.0});
+            }},
+           {"negative entries and -0.0 in deme 2", 0.05, 0.9, 2.5F,
+            [](Engine& e) {
+              Plant(e, 0, 2, {0.3, -0.2, -0.0, 0.1});
+              Plant(e, 1, 2, {0.3, 0.2, 0.0, 0.1});
+            }},
+           {"R+ empty in deme 1", 0.1, 1.0, 2.0F,
+            [](Engine& e) {
+              Plant(e, 0, 1, {0.0, 0.0, 0.0, 0.0});
+            }},
+           {"one class dominant: p above one half", 0.1, 1.0, 4.5F,
+            [](Engine& e) {
+              Plant(e, 0, 1, {0.9, 0.01, 0.01, 0.0});
+              Plant(e, 1, 1, {0.05, 0.0, 0.03, 0.0});
+            }},
+       }},
+      {"three loci, one deme, exact sampling, inversion of S",
+       {.loci = 3,
+        .demes = 1,
+        .z = 0.0F,
+        .finite = true,
+        .drift = true,
+        .exact = true,
+        .inversion = true,
+        .inversionPeriod = 2,
+        .maxGen = 8},
+       {
+           {"N = 100", 0.1, 1.0, 2.0F},
+           {"N = 10^1.5", 0.2, 0.9, 1.5F},
+           {"N = 10^5, negative S", -0.4, 1.2, 5.0F},
+           {"N = 10^7", 0.1, 1.0, 7.0F},
+           {"totals far from 1", 0.1, 1.0, 3.0F,
+            [](Engine& e) {
+              Plant(e, 1, 1, {0.9, 0.8, 0.7, 0.6, 0.5, 0.4, 0.3, 0.2});
+            }},
+       }},
+      {"two loci, exact sampling without drift: no numbers drawn",
+       {.loci = 2, .demes = 1, .finite = true, .exact = true, .maxGen = 5},
+       {
+           {"N = 10", 0.1, 1.0, 1.0F},
+           {"N = 10^4", -0.1, 1.2, 4.0F},
        }},
       {"three loci, one deme, z = 0.5, N infinite, sinusoidal S",
        {.loci = 3,

@@ -67,6 +67,12 @@ TEST(LaneSweeps, WholeSweepsGiveTheScalarBytesOnEveryPath) {
       {"--mode", "3", "--demes", "3", "--diffusion", "0.2", "--tick", "GeneticDrift",
        "--log10n-from", "1", "--log10n-to", "3", "--iterations", "7", "--maxgen", "200", "--seed",
        "5"},
+      // Exact sampling: runs that fix or lose classes beside runs in large
+      // populations, two and three loci.
+      {"--mode", "3", "--sampling", "exact", "--demes", "2", "--diffusion", "0.1", "--log10n-from",
+       "0.5", "--log10n-to", "6", "--iterations", "5", "--maxgen", "300", "--seed", "9"},
+      {"--mode", "3", "--sampling", "exact", "--loci", "3", "--z", "0.2", "--log10n-from", "1",
+       "--log10n-to", "4", "--iterations", "9", "--maxgen", "200", "--seed", "10"},
   };
   for (const auto& start : starts) {
     SCOPED_TRACE(Joined(start));

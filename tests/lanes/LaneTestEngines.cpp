@@ -23,6 +23,7 @@ RunInputs InputsFor(const SharedSettings& shared) {
   inputs.params.Diffusion = shared.diffusion;
   inputs.params.InversionPeriod = shared.inversionPeriod;
   inputs.switches.GeneticDrift = shared.drift;
+  inputs.switches.ExactSampling = shared.exact;
   inputs.switches.TotalStochasticity = shared.totalStochasticity;
   inputs.switches.InversionOfS = shared.inversion;
   inputs.switches.SinusoidalOption = shared.sinusoid;

@@ -20,6 +20,7 @@ struct SharedSettings {
   float diffusion = 0.2F;
   bool finite = false;  // N finite: every change passes through the draw
   bool drift = false;
+  bool exact = false;  // exact sampling: drift as one multinomial sample
   bool totalStochasticity = true;
   bool inversion = false;
   bool sinusoid = false;

@@ -114,10 +114,13 @@ TEST(ExactSamplingDraws, BinomialCountsHaveTheBinomialMeanAndVariance) {
     double n;
     double p;
   };
-  // Exact up to 2^32 trials; beyond, Poisson for a rarer outcome of mean up
-  // to 1E6 (also when it is the failure) and normal above.
-  const Case cases[] = {{100.0, 0.3},  {7.0, 0.999},        {1e9, 1e-7}, {1e15, 1e-12},
-                        {1e20, 4e-18}, {1e15, 1.0 - 1e-12}, {1e15, 0.3}, {1e20, 0.3}};
+  // Exact up to 2^32 trials, by waiting time (few of the rarer outcome) and
+  // by rejection around the mode, with success or failure the rarer outcome;
+  // beyond, Poisson for a rarer outcome of mean up to 1E6 (also when it is
+  // the failure) and normal above.
+  const Case cases[] = {{100.0, 0.3},        {7.0, 0.999}, {1000.0, 0.004}, {50.0, 0.9},
+                        {1e4, 0.5},          {1e9, 1e-7},  {1e15, 1e-12},   {1e20, 4e-18},
+                        {1e15, 1.0 - 1e-12}, {1e15, 0.3},  {1e20, 0.3}};
   const long long draws = 20000;
   RandomDraw draw = FinitePopulation(100.0, 5);
   for (const Case& c : cases) {
