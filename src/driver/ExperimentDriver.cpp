@@ -50,7 +50,7 @@ class ShownRun {
  public:
   explicit ShownRun(Simulator& sim)
       : recording_(sim.recorder, *sim.plot, &sim.reports, sim.runMode.SingleRun),
-        outputs_{&recording_, sim.frontEnd, &sim.stopRequested} {}
+        outputs_{&recording_, sim.frontEnd, &sim.stopRequested, sim.watchGenerations} {}
   ShownRun(const ShownRun&) = delete;
   ShownRun& operator=(const ShownRun&) = delete;
   RunOutputs& outputs() { return outputs_; }

@@ -1,5 +1,6 @@
 #include "driver/ResultsTableWatch.hpp"
 
+#include "model/RecordedTable.hpp"
 #include "numbers/DecimalParse.hpp"
 #include "numbers/ShortestNumber.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
@@ -11,46 +12,11 @@ namespace recmod {
 
 namespace {
 
-// Passes every drawing on, and keeps the recorded table of the engine each
-// time a generation starts to draw it (RecordGeneration sets the R+ colour
-// first, when the generation's frequencies are final).
-class TableSurface final : public PlotSurface {
- public:
-  TableSurface(PlotSurface& inner, const Engine& engine) : inner_(inner), engine_(engine) {}
-  void Clear() override { inner_.Clear(); }
-  void Refresh() override { inner_.Refresh(); }
-  void SetPosition(float x, float y) override { inner_.SetPosition(x, y); }
-  float DrawingWidth() const override { return inner_.DrawingWidth(); }
-  float DrawingHeight() const override { return inner_.DrawingHeight(); }
-  void SetColour(Rgb colour) override {
-    if (colour == kSexColour) Keep();
-    inner_.SetColour(colour);
-  }
-  void DrawPoint(float x, float y) override { inner_.DrawPoint(x, y); }
-  void DrawLine(float x1, float y1, float x2, float y2) override {
-    inner_.DrawLine(x1, y1, x2, y2);
-  }
-
-  struct Row {
-    int generation;
-    double frequencies[2][16];
-  };
-  std::vector<Row> rows;
-
- private:
-  void Keep() {
-    const int recordedSlot = engine_.params.Demes <= 1 ? 0 : 3;
-    Row row{engine_.Generation, {}};
-    for (int c = 0; c <= 1; ++c) {
-      for (int h = 1; h <= engine_.tables.HaplotypeCount; ++h) {
-        row.frequencies[c][h - 1] = engine_.population.Freq(recordedSlot + c, 1, h);
-      }
-    }
-    rows.push_back(row);
-  }
-
-  PlotSurface& inner_;
-  const Engine& engine_;
+// The recorded table of every generation of a single run (the plotted table:
+// deme 1, or the means over demes), one row per generation.
+struct TableRow {
+  int generation;
+  double frequencies[2][16];
 };
 
 // Runs a loop on the executor it was meant for, keeping every result.
@@ -79,8 +45,17 @@ class ResultsTableWatch::Parts {
  public:
   explicit Parts(Simulator& sim) {
     if (sim.runMode.SingleRun) {
-      surface = std::make_unique<TableSurface>(*sim.plot, sim.engine);
-      sim.plot = surface.get();
+      sim.watchGenerations = [this](const Engine& engine) {
+        if (engine.Generation < 1) return;
+        const int slot = RecordedSlot(engine.params.Demes);
+        TableRow row{engine.Generation, {}};
+        for (int c = 0; c <= 1; ++c) {
+          for (int h = 1; h <= engine.tables.HaplotypeCount; ++h) {
+            row.frequencies[c][h - 1] = engine.population.Freq(slot + c, 1, h);
+          }
+        }
+        rows.push_back(row);
+      };
       return;
     }
     if (sim.loopExecutor == nullptr) {
@@ -90,18 +65,18 @@ class ResultsTableWatch::Parts {
     executor = std::make_unique<TableExecutor>(*sim.loopExecutor);
     sim.loopExecutor = executor.get();
   }
-  std::unique_ptr<TableSurface> surface;
+  std::vector<TableRow> rows;
   std::unique_ptr<LoopExecutor> ownExecutor;
   std::unique_ptr<TableExecutor> executor;
 };
 
 ResultsTableWatch::ResultsTableWatch(Simulator& sim)
-    : sim_(sim), plotBefore_(sim.plot), executorBefore_(sim.loopExecutor) {
+    : sim_(sim), watchBefore_(sim.watchGenerations), executorBefore_(sim.loopExecutor) {
   parts_ = std::make_unique<Parts>(sim);
 }
 
 ResultsTableWatch::~ResultsTableWatch() {
-  sim_.plot = plotBefore_;
+  sim_.watchGenerations = watchBefore_;
   sim_.loopExecutor = executorBefore_;
 }
 
@@ -111,7 +86,7 @@ std::string ResultsTableWatch::Text(const Simulator& sim) const {
   if (mode.SingleRun) {
     text = "generation,class,haplotype,frequency\n";
     const HaplotypeTables& tables = sim.engine.tables;
-    for (const auto& row : parts_->surface->rows) {
+    for (const TableRow& row : parts_->rows) {
       for (int c = 0; c <= 1; ++c) {
         for (int h = 1; h <= tables.HaplotypeCount; ++h) {
           text += std::to_string(row.generation) + (c == 0 ? ",R+," : ",R-,") +

@@ -16,9 +16,8 @@ namespace recmod {
 class ResultsTableWatch {
  public:
   // Watches the next start of `sim` in its present run mode: a single run
-  // through the picture box, a loop through its executor. Construct after
-  // anything else that sets sim.plot or sim.loopExecutor; the destructor puts
-  // both back.
+  // through sim.watchGenerations, a loop through its executor. Construct after
+  // anything else that sets either; the destructor puts both back.
   explicit ResultsTableWatch(Simulator& sim);
   ~ResultsTableWatch();
   ResultsTableWatch(const ResultsTableWatch&) = delete;
@@ -31,7 +30,7 @@ class ResultsTableWatch {
 
  private:
   Simulator& sim_;
-  PlotSurface* plotBefore_;
+  std::function<void(const Engine&)> watchBefore_;
   LoopExecutor* executorBefore_;
   std::unique_ptr<Parts> parts_;
 };

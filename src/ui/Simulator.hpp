@@ -95,6 +95,9 @@ struct Simulator {
   // Called when a start has passed its checks, just before it opens its
   // report files; what it raises ends the start as a run-time error would.
   std::function<void(Simulator&)> onStartAccepted;
+  // Called after the start state (Generation 0) and after every generation of
+  // each run that the window shows, after the plot has recorded it.
+  std::function<void(const Engine&)> watchGenerations;
 
  private:
   NullPlotSurface nullPlot_;
