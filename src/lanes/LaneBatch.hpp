@@ -57,7 +57,8 @@ enum class LaneOutcome {
 };
 
 // Advances the runs of `lanes` (LaneWidth() engines, each after StartRun)
-// through all their generations side by side: the operations of
+// through all their generations side by side (when they agree in every
+// BatchConstants; otherwise the batch is left to the scalar engine): the operations of
 // RunGenerations in the same order for every run, so every run's numbers are
 // those it has when run alone, bit for bit. Each run keeps its own stream of
 // uniform numbers. Throws StartStopped when *stopRequested turns true after a

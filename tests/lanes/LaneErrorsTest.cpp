@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <vector>
 
 #include "lanes/LaneBatch.hpp"
 #include "lanes/LaneTestEngines.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/ParameterTable.hpp"
 
 namespace recmod {
 namespace {
@@ -83,6 +85,37 @@ TEST(LaneErrors, ARunWithAnErrorAmongHealthyOnesLeavesTheBatchToTheScalarEngine)
     EXPECT_THROW(
         RunLaneBatch(lanes, testing::InputsFor(shared), testing::ModeFor(shared), &stop, nullptr),
         StartStopped);
+  });
+}
+
+// Runs of one batch that differ in a parameter the table marks "per batch" are
+// left to the scalar engine (the kernel reads such a parameter from the first
+// run); runs that differ only in per-lane parameters go side by side.
+TEST(LaneErrors, RunsThatDifferInAConstantOfTheBatchGoOneAtATime) {
+  const SharedSettings shared{.maxGen = 5};
+  testing::ForEveryLanePath([&](LanePath) {
+    const auto width = static_cast<std::size_t>(LaneWidth());
+    for (const ParameterInfo& parameter : Parameters()) {
+      if (parameter.home != ParameterHome::Parameters || parameter.role == LaneRole::Loop) continue;
+      SCOPED_TRACE(std::string(parameter.name));
+      std::vector<Engine> lanes;
+      for (std::size_t l = 0; l < width; ++l) {
+        lanes.push_back(testing::StartedEngine(shared, {"run"}, l));
+      }
+      // The last lane takes another value of the parameter, inside its domain.
+      RunInputs changed = testing::InputsFor(shared);
+      changed.params = lanes.back().params;
+      double other = parameter.startValue + 1.0;
+      if (!parameter.whole) other = parameter.startValue == 0.0 ? 0.5 : parameter.startValue / 2.0;
+      parameter.apply(changed, other);
+      lanes.back().params = changed.params;
+      const LaneOutcome expected = parameter.role == LaneRole::PerBatch && width > 1
+                                       ? LaneOutcome::LeftToScalar
+                                       : LaneOutcome::Finished;
+      EXPECT_EQ(RunLaneBatch(lanes, testing::InputsFor(shared), testing::ModeFor(shared), nullptr,
+                             nullptr),
+                expected);
+    }
   });
 }
 
