@@ -21,7 +21,6 @@ struct Bench {
   RunInputs inputs;
   Engine engine;
   RunMode mode;
-  NullPlotSurface plot;
   CollectedMessages messages;
 };
 
