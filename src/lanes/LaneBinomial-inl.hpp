@@ -49,7 +49,7 @@ HWY_INLINE V PerRun(V x, M active) {
   hn::Store(x, D(), values);
   hn::StoreMaskBits(D(), active, bits);
   for (std::size_t l = 0; l < kPerVector; ++l) {
-    values[l] = ((bits[l / 8] >> (l % 8)) & 1U) != 0 ? F(values[l]) : 0.0;
+    values[l] = ((static_cast<unsigned>(bits[l / 8]) >> (l % 8)) & 1U) != 0 ? F(values[l]) : 0.0;
   }
   return hn::Load(D(), values);
 }
@@ -97,7 +97,7 @@ class LaneBinomials {
     HWY_ALIGN double field[kFields][kPerVector];
     HWY_ALIGN double flags[2][kPerVector];
     for (std::size_t l = 0; l < kPerVector; ++l) {
-      const bool draws = ((bits[l / 8] >> (l % 8)) & 1U) != 0;
+      const bool draws = ((static_cast<unsigned>(bits[l / 8]) >> (l % 8)) & 1U) != 0;
       const BinomialShape shape = draws ? ShapeOfBinomial(t[l], probability[l]) : harmless;
       const BinomialShape& around = shape.rejection ? shape : harmless;
       const double values[kFields] = {
