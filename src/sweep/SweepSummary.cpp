@@ -20,16 +20,17 @@ Share WilsonShare(std::int64_t k, std::int64_t n) {
   return {p, std::fmax(0.0, centre - half), std::fmin(1.0, centre + half)};
 }
 
-void PointSummary::Add(double rPlus, RunOutcome outcome, std::int16_t absorbedAt) {
+void PointSummary::Add(const RunEnd& end) {
+  const double rPlus = end.rPlus;
   // Welford's running mean and sum of squared deviations.
   ++count_;
   const double delta = rPlus - mean_;
   mean_ += delta / static_cast<double>(count_);
   squares_ += delta * (rPlus - mean_);
-  if (outcome == RunOutcome::Fixed) {
+  if (end.outcome == RunOutcome::Fixed) {
     ++fixed_;
-    fixationGenerations_ += static_cast<double>(absorbedAt);
-  } else if (outcome == RunOutcome::Lost) {
+    fixationGenerations_ += static_cast<double>(end.absorbedAt);
+  } else if (end.outcome == RunOutcome::Lost) {
     ++lost_;
   }
 }

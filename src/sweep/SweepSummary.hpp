@@ -3,12 +3,9 @@
 #include <cstdint>
 #include <optional>
 
-namespace recmod {
+#include "run/RunEnd.hpp"
 
-// How R+ stands after the last generation of a run in a finite population:
-// fixed (no R- carrier left in any deme), lost (no R+ carrier left) or still
-// segregating. Both ends are absorbing: the modifier does not mutate.
-enum class RunOutcome { Fixed, Lost, Segregating };
+namespace recmod {
 
 // A share k/n with its 95 % Wilson score interval.
 struct Share {
@@ -23,7 +20,7 @@ Share WilsonShare(std::int64_t k, std::int64_t n);
 // same numbers).
 class PointSummary {
  public:
-  void Add(double rPlus, RunOutcome outcome, std::int16_t absorbedAt);
+  void Add(const RunEnd& end);
 
   std::int64_t count() const { return count_; }
   double mean() const { return mean_; }

@@ -34,10 +34,10 @@ INSTANTIATE_TEST_SUITE_P(SweepSummary, Wilson,
 
 TEST(SweepSummary, AccumulatesMeanSpreadAndFixation) {
   PointSummary point;
-  point.Add(1.0, RunOutcome::Fixed, 40);
-  point.Add(0.0, RunOutcome::Lost, 12);
-  point.Add(1.0, RunOutcome::Fixed, 60);
-  point.Add(0.4, RunOutcome::Segregating, 0);
+  point.Add({1.0, RunOutcome::Fixed, 40});
+  point.Add({0.0, RunOutcome::Lost, 12});
+  point.Add({1.0, RunOutcome::Fixed, 60});
+  point.Add({0.4, RunOutcome::Segregating, 0});
   EXPECT_EQ(point.count(), 4);
   EXPECT_DOUBLE_EQ(point.mean(), 0.6);
   // Deviations 0.4, -0.6, 0.4, -0.2: squares 0.72 over n - 1 = 3.
@@ -48,7 +48,7 @@ TEST(SweepSummary, AccumulatesMeanSpreadAndFixation) {
   EXPECT_DOUBLE_EQ(*point.meanFixationGeneration(), 50.0);
 
   PointSummary none;
-  none.Add(0.3, RunOutcome::Segregating, 0);
+  none.Add({0.3, RunOutcome::Segregating, -1});
   EXPECT_EQ(none.standardDeviation(), 0.0);
   EXPECT_FALSE(none.meanFixationGeneration().has_value());
 }
