@@ -53,7 +53,6 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
       for (int i = 0; i < count; ++i) {
         Engine& lane = lanes[static_cast<std::size_t>(i)];
         setUp(first + i, lane, messages);
-        StartRun(lane, *in, mode, messages);
       }
     } catch (const RuntimeError&) {
       return false;
