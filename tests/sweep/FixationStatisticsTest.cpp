@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, NeutralModifier,
                          ::testing::Values(NeutralCase{1.0F, 0.3, 4000},
                                            NeutralCase{1.5F, 0.5, 3000},
                                            NeutralCase{2.0F, 0.2, 2000}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         [](const auto& param) { return "case" + std::to_string(param.index); });
 
 }  // namespace
 }  // namespace recmod
