@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,5 +22,15 @@ struct StudyPicture {
   std::vector<double> standardErrors;  // one per point (0 with one run per point)
   double startFrequency = 0.5;
 };
+
+// Why a study with `axisCount` axes has no picture ("a picture of a study
+// shows one or two axes; this study has 3 (...)"), or nothing when it has
+// one: a front end can refuse before anything runs.
+std::optional<std::string> StudyPictureRefusal(std::size_t axisCount);
+
+// Why `picture` cannot be drawn: too many or too few axes, an axis without
+// values, means or standard errors that do not match the grid, a log axis
+// with a value that is not positive. Nothing when it can.
+std::optional<std::string> StudyPictureProblem(const StudyPicture& picture);
 
 }  // namespace recmod
