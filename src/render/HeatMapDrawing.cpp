@@ -103,9 +103,9 @@ void PaintHeatMap(QPainter& painter, const HeatMap& map) {
   // Cells without smoothing, so that neighbours meet without a seam.
   painter.setRenderHint(QPainter::Antialiasing, false);
   bool anyMissing = false;
+  const std::vector<double> none;
   for (int column = 0; column < layout.columns; ++column) {
     const auto columnSlot = static_cast<std::size_t>(column);
-    const std::vector<double> none;
     const std::vector<double>& values =
         columnSlot < map.values.size() ? map.values[columnSlot] : none;
     for (int row = 0; row < layout.rows; ++row) {

@@ -23,14 +23,25 @@ double Across(const StudyPictureAxis& axis, double value) {
   return axis.logScale ? std::log10(value) : value;
 }
 
-// The points of the axis from left to right (a list of values may come in
-// any order).
-std::vector<std::size_t> LeftToRight(const StudyPictureAxis& axis) {
-  std::vector<std::size_t> order(axis.values.size());
+// The points from left to right (a list of values may come in any order),
+// in stretches between points without a mean (NaN: no run), each drawn as
+// one line and band.
+std::vector<std::vector<std::size_t>> StretchesWithMeans(const StudyPicture& picture) {
+  const std::vector<double>& values = picture.axes.front().values;
+  std::vector<std::size_t> order(values.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return axis.values[a] < axis.values[b]; });
-  return order;
+                   [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+  std::vector<std::vector<std::size_t>> stretches(1);
+  for (const std::size_t point : order) {
+    if (std::isfinite(picture.means[point])) {
+      stretches.back().push_back(point);
+    } else if (!stretches.back().empty()) {
+      stretches.emplace_back();
+    }
+  }
+  if (stretches.back().empty()) stretches.pop_back();
+  return stretches;
 }
 
 std::vector<double> AxisTicksOf(const StudyPictureAxis& axis, const ChartLayout& layout) {
@@ -64,38 +75,41 @@ void PaintStudyChart(QPainter& painter, const StudyPicture& picture) {
   // plot; the means over it whole, also those of R+ fixed or lost.
   painter.save();
   painter.setClipRect(plot);
-  const std::vector<std::size_t> order = LeftToRight(axis);
+  const std::vector<std::vector<std::size_t>> runs = StretchesWithMeans(picture);
   auto bandEdge = [&](std::size_t point, double sign) {
-    return layout.At(axis.values[point],
-                     picture.means[point] + sign * 2.0 * picture.standardErrors[point]);
+    const double error = picture.standardErrors[point];
+    const double width = std::isfinite(error) ? 2.0 * error : 0.0;
+    return layout.At(axis.values[point], picture.means[point] + sign * width);
   };
   painter.setRenderHint(QPainter::Antialiasing, true);
-  if (order.size() == 1) {
-    constexpr double kBandHalfWidth = 8.0;
-    const QPointF high = bandEdge(0, 1.0);
-    const QPointF low = bandEdge(0, -1.0);
-    painter.fillRect(QRectF(QPointF(high.x() - kBandHalfWidth, high.y()),
-                            QPointF(low.x() + kBandHalfWidth, low.y())),
-                     kStandardErrorFill);
-  } else {
-    QPolygonF band;
-    for (const std::size_t point : order) band << bandEdge(point, 1.0);
-    for (auto point = order.rbegin(); point != order.rend(); ++point) {
-      band << bandEdge(*point, -1.0);
+  for (const std::vector<std::size_t>& run : runs) {
+    if (run.size() == 1) {
+      constexpr double kBandHalfWidth = 8.0;
+      const QPointF high = bandEdge(run.front(), 1.0);
+      const QPointF low = bandEdge(run.front(), -1.0);
+      painter.fillRect(QRectF(QPointF(high.x() - kBandHalfWidth, high.y()),
+                              QPointF(low.x() + kBandHalfWidth, low.y())),
+                       kStandardErrorFill);
+      continue;
     }
+    QPolygonF band;
+    for (const std::size_t point : run) band << bandEdge(point, 1.0);
+    for (auto point = run.rbegin(); point != run.rend(); ++point) band << bandEdge(*point, -1.0);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kStandardErrorFill);
     painter.drawPolygon(band);
   }
   painter.restore();
-  std::vector<QPointF> means;
-  for (const std::size_t point : order) {
-    means.push_back(layout.At(axis.values[point], picture.means[point]));
-  }
-  // Dots that would run into each other shrink with the spacing.
-  const double spacing = plot.width() / static_cast<double>(std::max<std::size_t>(order.size(), 1));
   DrawFrame(painter, plot);
-  DrawMeans(painter, means, std::clamp(spacing / 3.0, 1.5, 4.0));
+  // Dots that would run into each other shrink with the spacing.
+  const double spacing = plot.width() / static_cast<double>(axis.values.size());
+  for (const std::vector<std::size_t>& run : runs) {
+    std::vector<QPointF> means;
+    for (const std::size_t point : run) {
+      means.push_back(layout.At(axis.values[point], picture.means[point]));
+    }
+    DrawMeans(painter, means, std::clamp(spacing / 3.0, 1.5, 4.0));
+  }
 
   painter.setFont(PictureFont(13));
   const double legendY = LegendY();

@@ -114,6 +114,23 @@ TEST(StudyChart, SmallEffectsGetANarrowFrequencyAxisAroundTheStart) {
   EXPECT_NEAR(LayoutStudyChart(picture).yHigh, 0.5001, 1e-12);
 }
 
+TEST(StudyPictures, PointsWithoutAMeanAreLeftOpen) {
+  StudyPicture chart = OneAxis();
+  chart.means[2] = std::nan("");
+  const QImage chartImage = RenderStudyImage(chart);
+  const ChartLayout layout = LayoutStudyChart(chart);
+  const QPointF missing = layout.At(0.2, 0.7);
+  EXPECT_EQ(PixelAt(chartImage, missing.x(), missing.y()), kWhite);
+  for (const std::size_t i : {1U, 3U}) {
+    const QPointF mean = layout.At(chart.axes[0].values[i], chart.means[i]);
+    EXPECT_EQ(PixelAt(chartImage, mean.x(), mean.y()), kRed) << i;
+  }
+  StudyPicture map = TwoAxes();
+  map.means[3] = std::nan("");
+  const QPointF cell = LayoutStudyHeatMap(map).Cell(1, 1).center();
+  EXPECT_EQ(PixelAt(RenderStudyImage(map), cell.x(), cell.y()), QColor(214, 214, 214));
+}
+
 TEST(AxisTicks, LogAxesTickRoundMultiplesOfPowersOfTen) {
   const struct {
     double low, high;
