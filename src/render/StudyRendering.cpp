@@ -75,26 +75,27 @@ void PaintStudyChart(QPainter& painter, const StudyPicture& picture) {
   // plot; the means over it whole, also those of R+ fixed or lost.
   painter.save();
   painter.setClipRect(plot);
-  const std::vector<std::vector<std::size_t>> runs = StretchesWithMeans(picture);
+  const std::vector<std::vector<std::size_t>> stretches = StretchesWithMeans(picture);
   auto bandEdge = [&](std::size_t point, double sign) {
     const double error = picture.standardErrors[point];
     const double width = std::isfinite(error) ? 2.0 * error : 0.0;
     return layout.At(axis.values[point], picture.means[point] + sign * width);
   };
   painter.setRenderHint(QPainter::Antialiasing, true);
-  for (const std::vector<std::size_t>& run : runs) {
-    if (run.size() == 1) {
+  for (const std::vector<std::size_t>& stretch : stretches) {
+    if (stretch.size() == 1) {
       constexpr double kBandHalfWidth = 8.0;
-      const QPointF high = bandEdge(run.front(), 1.0);
-      const QPointF low = bandEdge(run.front(), -1.0);
+      const QPointF high = bandEdge(stretch.front(), 1.0);
+      const QPointF low = bandEdge(stretch.front(), -1.0);
       painter.fillRect(QRectF(QPointF(high.x() - kBandHalfWidth, high.y()),
                               QPointF(low.x() + kBandHalfWidth, low.y())),
                        kStandardErrorFill);
       continue;
     }
     QPolygonF band;
-    for (const std::size_t point : run) band << bandEdge(point, 1.0);
-    for (auto point = run.rbegin(); point != run.rend(); ++point) band << bandEdge(*point, -1.0);
+    for (const std::size_t point : stretch) band << bandEdge(point, 1.0);
+    for (auto point = stretch.rbegin(); point != stretch.rend(); ++point)
+      band << bandEdge(*point, -1.0);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kStandardErrorFill);
     painter.drawPolygon(band);
@@ -103,9 +104,9 @@ void PaintStudyChart(QPainter& painter, const StudyPicture& picture) {
   DrawFrame(painter, plot);
   // Dots that would run into each other shrink with the spacing.
   const double spacing = plot.width() / static_cast<double>(axis.values.size());
-  for (const std::vector<std::size_t>& run : runs) {
+  for (const std::vector<std::size_t>& stretch : stretches) {
     std::vector<QPointF> means;
-    for (const std::size_t point : run) {
+    for (const std::size_t point : stretch) {
       means.push_back(layout.At(axis.values[point], picture.means[point]));
     }
     DrawMeans(painter, means, std::clamp(spacing / 3.0, 1.5, 4.0));

@@ -12,7 +12,6 @@
 
 #include "PictureChecks.hpp"
 #include "StudyPictureFile.hpp"
-#include "output/sweep/AxisTicks.hpp"
 #include "render/StudyRendering.hpp"
 #include "support/TempDirectory.hpp"
 
@@ -129,28 +128,6 @@ TEST(StudyPictures, PointsWithoutAMeanAreLeftOpen) {
   map.means[3] = std::nan("");
   const QPointF cell = LayoutStudyHeatMap(map).Cell(1, 1).center();
   EXPECT_EQ(PixelAt(RenderStudyImage(map), cell.x(), cell.y()), QColor(214, 214, 214));
-}
-
-TEST(AxisTicks, LogAxesTickRoundMultiplesOfPowersOfTen) {
-  const struct {
-    double low, high;
-    std::vector<double> ticks;
-  } cases[] = {
-      {1e-4, 1e-2, {1e-4, 1e-3, 1e-2}},                 // 1, 2, 5 would be 7
-      {1e-4, 1e-3, {1e-4, 2e-4, 5e-4, 1e-3}},           //
-      {3e-3, 0.2, {5e-3, 0.01, 0.02, 0.05, 0.1, 0.2}},  //
-      {1e-12, 1.0, {1e-12, 1e-9, 1e-6, 1e-3, 1.0}},     // every second would be 7
-      {0.3, 0.4, {0.3, 0.32, 0.34, 0.36, 0.38, 0.4}},   // within a decade: round values
-  };
-  for (const auto& c : cases) {
-    const std::vector<double> ticks = LogAxisTicks(c.low, c.high, 6);
-    ASSERT_EQ(ticks.size(), c.ticks.size()) << c.low << " " << c.high;
-    for (std::size_t i = 0; i < ticks.size(); ++i) {
-      EXPECT_EQ(PictureNumberText(ticks[i]), PictureNumberText(c.ticks[i]));
-    }
-  }
-  EXPECT_LE(LogAxisTicks(1e-300, 1e300, 6).size(), 6U);
-  EXPECT_TRUE(LogAxisTicks(0.0, 1.0, 6).empty());
 }
 
 TEST(StudyHeatMap, FirstAxisAcrossSecondUpwardsWithTheNoChangeContour) {
