@@ -132,10 +132,11 @@ void PaintHeatMap(QPainter& painter, const HeatMap& map) {
   painter.setFont(PictureFont(13));
   painter.setPen(QPen(kInk, 1));
   const QRectF& plot = layout.plot;
-  for (const Tick& tick : GridTicks(map.columnValues, map.columnLogScale)) {
+  for (const Tick& tick :
+       GridTicks(map.columnValues, map.columnLogScale, map.labelEachOfFewCells)) {
     DrawBottomTick(painter, plot, std::round(layout.GridPoint(tick.index, 0.0).x()), tick.label);
   }
-  for (const Tick& tick : GridTicks(map.rowValues, map.rowLogScale)) {
+  for (const Tick& tick : GridTicks(map.rowValues, map.rowLogScale, map.labelEachOfFewCells)) {
     DrawLeftTick(painter, plot, std::round(layout.GridPoint(0.0, tick.index).y()), tick.label);
   }
   painter.setFont(PictureFont(15, true));

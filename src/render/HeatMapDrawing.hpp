@@ -43,7 +43,8 @@ struct HeatMap {
   std::vector<double> rowValues;
   bool columnLogScale = false;
   bool rowLogScale = false;
-  GridValues values;  // values[column][row]; beyond a short column, or NaN: no run
+  bool labelEachOfFewCells = false;  // GridTicks' eachFewCell
+  GridValues values;                 // values[column][row]; beyond a short column, or NaN: no run
   ColourScaleRange range;
   QString colourBarTitle;  // "Final R+ frequency"
   QString contourWords;    // the legend of the contour, before "(.5)"

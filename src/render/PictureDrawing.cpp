@@ -127,9 +127,22 @@ double DrawLegendPatch(QPainter& painter, double x, double y, const QColor& fill
   return DrawLegendWords(painter, x, y, words);
 }
 
-std::vector<Tick> GridTicks(const std::vector<double>& values, bool logScale) {
+namespace {
+
+// Every `every`-th cell labelled with its own value.
+std::vector<Tick> CellTicks(const std::vector<double>& values, std::size_t every) {
   std::vector<Tick> ticks;
-  if (values.empty()) return ticks;
+  for (std::size_t i = 0; i < values.size(); i += every) {
+    ticks.push_back({static_cast<double>(i), NumberLabel(values[i])});
+  }
+  return ticks;
+}
+
+}  // namespace
+
+std::vector<Tick> GridTicks(const std::vector<double>& values, bool logScale, bool eachFewCell) {
+  if (values.empty()) return {};
+  if (eachFewCell && values.size() <= kMostTicks) return CellTicks(values, 1);
   // On a log axis the cells stand evenly in log10 of their values: round
   // values are placed among the logarithms.
   std::vector<double> positions = values;
@@ -140,6 +153,7 @@ std::vector<Tick> GridTicks(const std::vector<double>& values, bool logScale) {
                                          ? LogAxisTicks(values.front(), values.back(), kMostTicks)
                                          : AxisTicks(values.front(), values.back(), kMostTicks);
   const double n = static_cast<double>(values.size());
+  std::vector<Tick> ticks;
   for (const double value : rounds) {
     const IndexPosition position = PositionAmong(positions, logScale ? std::log10(value) : value);
     if (!position.valid) {
@@ -150,11 +164,7 @@ std::vector<Tick> GridTicks(const std::vector<double>& values, bool logScale) {
     ticks.push_back({position.index, NumberLabel(value)});
   }
   if (!ticks.empty()) return ticks;
-  const std::size_t every = (values.size() + kMostTicks - 1) / kMostTicks;
-  for (std::size_t i = 0; i < values.size(); i += every) {
-    ticks.push_back({static_cast<double>(i), NumberLabel(values[i])});
-  }
-  return ticks;
+  return CellTicks(values, (values.size() + kMostTicks - 1) / kMostTicks);
 }
 
 QImage RenderDrawingImage(const PictureDrawing& drawing) {

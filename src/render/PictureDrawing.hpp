@@ -71,12 +71,15 @@ double DrawLegendPatch(QPainter& painter, double x, double y, const QColor& fill
 // The labelled ticks of an axis of cells (a heat map's), `index` in cells
 // with 0 at the first cell's centre: round values placed among the values of
 // the cells (among their logarithms on a log axis), or, when those do not
-// increase, the cells' own values.
+// increase, the cells' own values. With `eachFewCell`, an axis of at most
+// kMostTicks cells labels each cell with its value instead, so that a few
+// discrete values (a switch's 0 and 1) are not read as a continuous scale.
 struct Tick {
   double index = 0.0;
   QString label;
 };
-std::vector<Tick> GridTicks(const std::vector<double>& values, bool logScale = false);
+std::vector<Tick> GridTicks(const std::vector<double>& values, bool logScale = false,
+                            bool eachFewCell = false);
 
 // Writes a drawing to `path`: an SVG drawing when the name ends in ".svg"
 // (any case), otherwise a PNG image, each of kPictureSize, through

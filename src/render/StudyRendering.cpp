@@ -136,6 +136,8 @@ void PaintStudyHeatMap(QPainter& painter, const StudyPicture& picture) {
   map.rowValues = upwards.values;
   map.columnLogScale = across.logScale;
   map.rowLogScale = upwards.logScale;
+  // A study's axis of a few values is a few settings, each labelled.
+  map.labelEachOfFewCells = true;
   // The first axis varies slowest: a column's means lie together.
   const std::size_t rows = upwards.values.size();
   for (std::size_t column = 0; column < across.values.size(); ++column) {

@@ -196,7 +196,10 @@ TEST(StudyPictures, SvgDrawingsCarryTheAxisTitlesAndRoundTicks) {
        {"u", "Mean final R+ frequency", ".2", "± 2 S.E.", "start frequency of R+ (.5)"},
        {}},
       {OneAxis(true), {".0001", ".001", ".01", ".1", "1"}, {".002", ".004"}},
-      {TwoAxes(), {"u", "K", "Mean final R+ frequency", ".0001", ".001", ".01", ".5 start"}, {}},
+      // A few values label their own cells, not the round values between them.
+      {TwoAxes(),
+       {"u", "K", "Mean final R+ frequency", ".0001", ".001", ".01", ".9", "1.1", ".5 start"},
+       {".95", "1.05"}},
       {big, {".0001", ".001", ".01", "Log10(N)", "1", "5"}, {".002", "grey: no run"}},
   };
   for (const auto& [picture, words, absent] : cases) {
