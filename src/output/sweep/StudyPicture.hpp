@@ -18,14 +18,14 @@ struct StudyPictureAxis {
 
 struct StudyPicture {
   std::vector<StudyPictureAxis> axes;  // one or two (more are refused)
-  std::vector<double> means;           // one per point
+  std::vector<double> means;           // one per point; NaN where a point has no run
   std::vector<double> standardErrors;  // one per point (0 with one run per point)
   double startFrequency = 0.5;
 };
 
 // Why a study with `axisCount` axes has no picture ("a picture of a study
 // shows one or two axes; this study has 3 (...)"), or nothing when it has
-// one: a front end can refuse before anything runs.
+// one or two: a front end can refuse before anything runs.
 std::optional<std::string> StudyPictureRefusal(std::size_t axisCount);
 
 // Why `picture` cannot be drawn: too many or too few axes, an axis without
