@@ -20,6 +20,7 @@ namespace {
 using recmod::Engine;
 using recmod::ErrorKind;
 using recmod::LoopBody;
+using recmod::RunEnd;
 using recmod::RuntimeError;
 using recmod::StartStopped;
 
