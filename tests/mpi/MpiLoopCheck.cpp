@@ -193,8 +193,9 @@ int main(int argc, char** argv) {
         Expect(lanes.size() == 4 && first % 4 == 0 && count >= 1 && count <= 4,
                "whole batches of 4 lanes");
         if (first <= 53 && 53 < first + count) return false;  // the batch of 52 .. 55
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
           results[static_cast<std::size_t>(i)] = RunEnd{.rPlus = WorkAt(first + i)};
+        }
         return true;
       };
       try {
