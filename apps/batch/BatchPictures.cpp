@@ -9,7 +9,9 @@
 #include "PictureModuleLoader.hpp"
 #include "driver/FinishedSweep.hpp"
 #include "output/RecordedPlot.hpp"
+#include "output/ReportFiles.hpp"
 #include "output/sweep/SweepReports.hpp"
+#include "run/Engine.hpp"
 
 namespace recmod::batch {
 

@@ -26,6 +26,7 @@
 #include "numbers/NumberText.hpp"
 #include "output/ReportFiles.hpp"
 #include "record/RunRecord.hpp"
+#include "run/Engine.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"

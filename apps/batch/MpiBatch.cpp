@@ -15,6 +15,7 @@
 
 #include "BatchProgram.hpp"
 #include "MpiLoopExecutor.hpp"
+#include "output/ReportFiles.hpp"
 
 namespace recmod::batch {
 

@@ -11,6 +11,7 @@
 #include "BatchControls.hpp"
 #include "EscapedText.hpp"
 #include "FieldTextCheck.hpp"
+#include "output/ReportFiles.hpp"
 #include "record/RunRecord.hpp"
 #include "run/SweepRange.hpp"
 #include "ui/FieldCatalogue.hpp"

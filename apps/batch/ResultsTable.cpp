@@ -1,6 +1,8 @@
 #include "ResultsTable.hpp"
 
 #include "OutputPaths.hpp"
+#include "output/ReportFiles.hpp"
+#include "run/Engine.hpp"
 
 namespace recmod::batch {
 

@@ -18,6 +18,7 @@
 #include "WindowLayout.hpp"
 #include "driver/ExperimentDriver.hpp"
 #include "driver/StartSeed.hpp"
+#include "output/ReportFiles.hpp"
 #include "render/QtColour.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"

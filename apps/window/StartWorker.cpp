@@ -9,6 +9,7 @@
 #include "driver/FinishedSweep.hpp"
 #include "driver/RecordedStartClick.hpp"
 #include "driver/ResultsTableWatch.hpp"
+#include "output/ReportFiles.hpp"
 
 namespace recmod {
 

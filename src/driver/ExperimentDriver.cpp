@@ -7,6 +7,7 @@
 #include "numbers/DecimalParse.hpp"
 #include "numbers/NumberText.hpp"
 #include "output/FrequencyPlot.hpp"
+#include "output/ReportFiles.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/InitialState.hpp"

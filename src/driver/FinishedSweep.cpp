@@ -2,6 +2,7 @@
 
 #include "numbers/DecimalParse.hpp"
 #include "output/ReportFiles.hpp"
+#include "run/Engine.hpp"
 
 namespace recmod {
 

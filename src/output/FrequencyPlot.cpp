@@ -1,6 +1,12 @@
 #include "output/FrequencyPlot.hpp"
 
+#include "model/HaplotypeTables.hpp"
+#include "model/ModelParameters.hpp"
+#include "model/PopulationState.hpp"
+#include "model/RuntimeError.hpp"
 #include "numbers/NumberText.hpp"
+#include "output/PlotSurface.hpp"
+#include "output/ReportFiles.hpp"
 
 namespace recmod {
 

@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "model/HaplotypeTables.hpp"
-#include "model/ModelParameters.hpp"
-#include "model/PopulationState.hpp"
-#include "output/PlotSurface.hpp"
-#include "output/ReportFiles.hpp"
-
 namespace recmod {
+
+// Passed by reference only: the recorder's state (kept by the window) is all
+// that the holders of a Recorder need to see.
+struct HaplotypeTables;
+struct ModelParameters;
+struct PopulationState;
+class PlotSurface;
+class ReportFiles;
 
 // State of the recorder, kept between generations (and, for the previous
 // positions, between runs).

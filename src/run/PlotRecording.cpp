@@ -1,4 +1,6 @@
 #include "run/PlotRecording.hpp"
+#include "output/FrequencyPlot.hpp"
+#include "run/Engine.hpp"
 
 namespace recmod {
 

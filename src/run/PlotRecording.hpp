@@ -1,12 +1,12 @@
 #pragma once
 
-#include "output/FrequencyPlot.hpp"
-#include "output/PlotSurface.hpp"
-#include "output/ReportFiles.hpp"
-#include "run/Engine.hpp"
 #include "run/RunOutputs.hpp"
 
 namespace recmod {
+
+class PlotSurface;
+class ReportFiles;
+struct Recorder;
 
 // The recorder of a shown run: after each generation it stacks the recorded
 // table into the plot's curves and, in a single run, writes the generation's

@@ -1,12 +1,29 @@
 #include "ui/Simulator.hpp"
 
+#include "output/ReportFiles.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
 #include "ui/DesignTimeControls.hpp"
 
 namespace recmod {
 
+struct Simulator::RunParts {
+  RunInputs inputs;
+  Engine engine;
+  ReportFiles reports;
+};
+
 // The window exists with its controls as laid out; Form_Load then brings them
 // to their start-up state.
 Simulator::Simulator()
-    : controls(DesignTimeControls()), plot(&nullPlot_), frontEnd(&silentFrontEnd_) {}
+    : parts_(std::make_unique<RunParts>()),
+      controls(DesignTimeControls()),
+      inputs(parts_->inputs),
+      engine(parts_->engine),
+      reports(parts_->reports),
+      plot(&nullPlot_),
+      frontEnd(&silentFrontEnd_) {}
+
+Simulator::~Simulator() = default;
 
 }  // namespace recmod

@@ -4,15 +4,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "output/FrequencyPlot.hpp"
 #include "output/MessageSink.hpp"
 #include "output/PlotSurface.hpp"
-#include "output/ReportFiles.hpp"
-#include "run/Engine.hpp"
-#include "run/RunInputs.hpp"
 #include "run/RunMode.hpp"
 #include "run/SweepRange.hpp"
 #include "ui/ControlValues.hpp"
@@ -20,6 +18,9 @@
 namespace recmod {
 
 class LoopExecutor;
+class ReportFiles;
+struct Engine;
+struct RunInputs;
 
 // Bounds and start-up values of the fields 0..20, filled once at start-up.
 struct FieldTables {
@@ -54,16 +55,27 @@ class SilentFrontEnd final : public FrontEnd {
 // widgets to `controls`.
 struct Simulator {
   Simulator();
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
 
+ private:
+  // The inputs, engine and report files live apart from the rest, so that
+  // the many files that handle only the controls need none of their headers;
+  // the references below name them for the files that do.
+  struct RunParts;
+  std::unique_ptr<RunParts> parts_;
+
+ public:
   ControlValues controls;
   FieldTables fields;
   RunMode runMode;
   // What the engine is handed, read from the controls at every start.
-  RunInputs inputs;
-  Engine engine;
+  RunInputs& inputs;
+  Engine& engine;
   // The state of the plot's recorder, kept from run to run of a start.
   Recorder recorder;
-  ReportFiles reports;
+  ReportFiles& reports;
 
   // The picture box; a surface that draws nothing until a front end sets one.
   PlotSurface* plot;

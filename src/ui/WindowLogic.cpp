@@ -7,6 +7,7 @@
 #include "model/HaplotypeTables.hpp"
 #include "numbers/DecimalParse.hpp"
 #include "numbers/NumberText.hpp"
+#include "run/Engine.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"

@@ -15,6 +15,7 @@
 #include "driver/ExperimentDriver.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/ReportFiles.hpp"
+#include "run/Engine.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowDriving.hpp"
 #include "ui/WindowLogic.hpp"

@@ -4,6 +4,8 @@
 
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
+#include "output/FrequencyPlot.hpp"
+#include "output/PlotSurface.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/PlotRecording.hpp"
 #include "run/PrepareEngine.hpp"

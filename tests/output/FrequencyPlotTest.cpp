@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "model/ModelParameters.hpp"
 #include "model/RuntimeError.hpp"
 #include "numbers/NumberText.hpp"
+#include "output/ReportFiles.hpp"
 #include "support/FrequencyChecks.hpp"
 #include "support/RecordingPlotSurface.hpp"
 #include "support/TempDirectory.hpp"

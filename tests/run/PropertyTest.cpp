@@ -19,6 +19,7 @@
 #include "model/RuntimeError.hpp"
 #include "numbers/DecimalParse.hpp"
 #include "numbers/NumberText.hpp"
+#include "run/Engine.hpp"
 #include "support/NumberFormatCheck.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowSession.hpp"

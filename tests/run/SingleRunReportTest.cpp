@@ -9,6 +9,7 @@
 
 #include "numbers/NumberText.hpp"
 #include "output/FrequencyPlot.hpp"
+#include "output/ReportFiles.hpp"
 #include "run/GenerationCycle.hpp"
 #include "support/DrawnRun.hpp"
 #include "support/RecordingPlotSurface.hpp"

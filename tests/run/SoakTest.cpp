@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/ExperimentDriver.hpp"
+#include "run/Engine.hpp"
 #include "support/FrequencyChecks.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowDriving.hpp"

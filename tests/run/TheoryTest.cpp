@@ -11,6 +11,7 @@
 
 #include "model/PopulationState.hpp"
 #include "numbers/DecimalParse.hpp"
+#include "run/Engine.hpp"
 #include "support/TempDirectory.hpp"
 #include "support/WindowSession.hpp"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/FrequencyPlot.hpp"
 #include "run/PlotRecording.hpp"
 #include "run/RunMode.hpp"
 #include "run/RunOutputs.hpp"

@@ -6,6 +6,7 @@
 
 #include "LoadedWindow.hpp"
 #include "numbers/NumberText.hpp"
+#include "run/Engine.hpp"
 #include "ui/DesignTimeControls.hpp"
 
 namespace recmod {

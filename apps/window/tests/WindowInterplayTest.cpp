@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "WindowTestSupport.hpp"
+#include "run/Engine.hpp"
 
 using namespace recmod;
 using recmod::test::OpenWindow;

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "WindowTestSupport.hpp"
+#include "output/ReportFiles.hpp"
 
 using namespace recmod;
 using recmod::test::OpenWindow;

@@ -9,6 +9,7 @@
 
 #include "WindowLayout.hpp"
 #include "WindowTestSupport.hpp"
+#include "run/Engine.hpp"
 
 using namespace recmod;
 using recmod::test::OpenWindow;
