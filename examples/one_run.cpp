@@ -3,8 +3,10 @@
 // of the run, the final frequency of R+.
 #include <cstdio>
 
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 
 int main() {
   recmod::RunInputs inputs;

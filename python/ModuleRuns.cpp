@@ -7,9 +7,11 @@
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/InitialState.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 #include "sweep/RunSweep.hpp"
 
 namespace recmod::python {

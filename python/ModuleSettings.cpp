@@ -7,8 +7,10 @@
 
 #include "SettingsKeywords.hpp"
 #include "numbers/ShortestNumber.hpp"
+#include "run/Engine.hpp"
 #include "run/InitialState.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 #include "ui/InputValidation.hpp"
 
 namespace recmod::python {

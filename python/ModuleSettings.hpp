@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "run/ParameterTable.hpp"
-#include "run/RunInputs.hpp"
+
+namespace recmod {
+struct RunInputs;
+}  // namespace recmod
 
 namespace recmod::python {
 

@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/Engine.hpp"
+#include "run/RunOutputs.hpp"
 
 namespace recmod::batch {
 

@@ -1,4 +1,6 @@
 #include "MpiLoopExecutor.hpp"
+#include "run/Engine.hpp"
+#include "run/RunOutputs.hpp"
 
 #include <algorithm>
 #include <chrono>

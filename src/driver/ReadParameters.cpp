@@ -1,6 +1,8 @@
 #include "driver/ReadParameters.hpp"
 
+#include "model/ModelParameters.hpp"
 #include "numbers/DecimalParse.hpp"
+#include "run/RunInputs.hpp"
 #include "ui/ControlValues.hpp"
 
 namespace recmod {

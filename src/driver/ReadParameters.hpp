@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "run/RunInputs.hpp"
-
 namespace recmod {
 
 struct ControlValues;
+struct ModelParameters;
+struct RunInputs;
 
 // Fills the parameters from the field texts in the order u, w, S, K, (derived
 // terms), MaxGen, z, Iterations, Log10N, Demes, Diffusion, InversionPeriod,

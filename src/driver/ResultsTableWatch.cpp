@@ -4,6 +4,7 @@
 #include "numbers/DecimalParse.hpp"
 #include "numbers/ShortestNumber.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/Engine.hpp"
 #include "run/LoopExecutor.hpp"
 #include "run/LoopRuns.hpp"
 #include "run/SweepRange.hpp"

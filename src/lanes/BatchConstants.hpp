@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "run/Engine.hpp"
-
 namespace recmod {
+
+struct Engine;
 
 // What every run of a batch of lanes must share: the lane kernel is compiled
 // for the number of loci and reads the number of demes, MaxGen, z and the

@@ -2,6 +2,7 @@
 
 #include "lanes/BatchConstants.hpp"
 #include "lanes/LanePath.hpp"
+#include "run/Engine.hpp"
 
 #include <stdexcept>
 #include <string>

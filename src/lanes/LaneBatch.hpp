@@ -5,11 +5,12 @@
 #include <span>
 #include <vector>
 
-#include "run/Engine.hpp"
-#include "run/RunInputs.hpp"
 #include "run/RunMode.hpp"
 
 namespace recmod {
+
+struct Engine;
+struct RunInputs;
 
 // What each run of a batch recorded in every generation, for a front end that
 // draws every run's curves: the recorded table's R+ and R- entries of deme 1

@@ -40,7 +40,9 @@
 #include "model/HaplotypeTables.hpp"
 #include "model/MultinomialSampling.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
+#include "run/RunInputs.hpp"
 
 HWY_BEFORE_NAMESPACE();
 namespace recmod {

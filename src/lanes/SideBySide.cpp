@@ -8,6 +8,7 @@
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
 #include "output/FrequencyPlot.hpp"
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
 
 namespace recmod {

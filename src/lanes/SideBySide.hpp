@@ -5,12 +5,13 @@
 #include <functional>
 
 #include "lanes/LaneBatch.hpp"
-#include "output/FrequencyPlot.hpp"
-#include "output/MessageSink.hpp"
-#include "output/PlotSurface.hpp"
 #include "run/LoopExecutor.hpp"
 
 namespace recmod {
+
+class MessageSink;
+class PlotSurface;
+struct Recorder;
 
 // What a loop's body.run does to a run's engine before its generations: its
 // numbers, its generator and StartRun with the run's own inputs (the start

@@ -1,5 +1,6 @@
 #include "model/Diffusion.hpp"
 
+#include "model/ModelParameters.hpp"
 #include "model/Normalisation.hpp"
 
 namespace recmod {

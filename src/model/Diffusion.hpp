@@ -1,11 +1,12 @@
 #pragma once
 
 #include "model/HaplotypeTables.hpp"
-#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
 
 namespace recmod {
+
+struct ModelParameters;
 
 // Interdemic diffusion of genes: the mean over demes of every haplotype and
 // class is kept in slots 3 and 4 of deme 1 (what the recorder shows), every

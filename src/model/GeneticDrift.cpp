@@ -1,5 +1,6 @@
 #include "model/GeneticDrift.hpp"
 
+#include "model/ModelParameters.hpp"
 #include "model/MultinomialSampling.hpp"
 #include "model/Normalisation.hpp"
 

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "model/BinomialDraw.hpp"
+#include "model/ModelParameters.hpp"
 #include "model/Normalisation.hpp"
 
 namespace recmod {

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "model/HaplotypeTables.hpp"
-#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
 
 namespace recmod {
+
+struct ModelParameters;
 
 // The whole-number population size of exact sampling: N rounded to the
 // nearest integer.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/ModelParameters.hpp"
 #include "model/Normalisation.hpp"
 
 namespace recmod {

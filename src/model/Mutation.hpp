@@ -3,11 +3,12 @@
 #include <array>
 
 #include "model/HaplotypeTables.hpp"
-#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
 
 namespace recmod {
+
+struct ModelParameters;
 
 // Probabilities of the mutation transitions, declared bounds 0..12; entries
 // 1..6 are used with two loci and 1..12 with three.

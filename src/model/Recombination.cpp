@@ -1,5 +1,6 @@
 #include "model/Recombination.hpp"
 
+#include "model/ModelParameters.hpp"
 #include "model/Normalisation.hpp"
 
 namespace recmod {

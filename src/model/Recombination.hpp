@@ -1,11 +1,12 @@
 #pragma once
 
 #include "model/HaplotypeTables.hpp"
-#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
 
 namespace recmod {
+
+struct ModelParameters;
 
 // One generation of recombination in every deme. R+ recombines in full, R-
 // only in the fraction z; the recombining individuals form one pool whose

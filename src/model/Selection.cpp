@@ -1,5 +1,6 @@
 #include "model/Selection.hpp"
 
+#include "model/ModelParameters.hpp"
 #include "model/Normalisation.hpp"
 
 namespace recmod {

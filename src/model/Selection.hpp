@@ -1,11 +1,12 @@
 #pragma once
 
 #include "model/HaplotypeTables.hpp"
-#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
 
 namespace recmod {
+
+struct ModelParameters;
 
 // Haploid selection on both modifier classes alike: every haplotype but "ab"
 // (or "abc") gains its coefficient S, DoubleMutantSelection or

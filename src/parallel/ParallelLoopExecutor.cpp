@@ -1,4 +1,5 @@
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/LoopWorker.hpp"
 
 #include <oneapi/tbb/enumerable_thread_specific.h>
 #include <oneapi/tbb/global_control.h>

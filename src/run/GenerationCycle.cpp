@@ -9,7 +9,9 @@
 #include "model/Recombination.hpp"
 #include "model/RecordedTable.hpp"
 #include "model/Selection.hpp"
+#include "run/Engine.hpp"
 #include "run/InitialState.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

@@ -1,10 +1,13 @@
 #pragma once
 
-#include "run/Engine.hpp"
-#include "run/RunInputs.hpp"
 #include "run/RunMode.hpp"
 
 namespace recmod {
+
+class MessageSink;
+struct Engine;
+struct RunInputs;
+struct RunOutputs;
 
 // One run: rebuilds the start state and the mutation coefficients, then runs
 // exactly MaxGen generations of: variation of S (InversionOfS ticked),

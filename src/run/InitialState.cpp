@@ -2,6 +2,8 @@
 
 #include "model/Normalisation.hpp"
 #include "numbers/NumberText.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

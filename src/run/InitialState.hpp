@@ -1,9 +1,10 @@
 #pragma once
 
-#include "run/Engine.hpp"
-#include "run/RunInputs.hpp"
-
 namespace recmod {
+
+class MessageSink;
+struct Engine;
+struct RunInputs;
 
 // The message shown when given haplotype frequencies do not add up to 1.
 inline constexpr const char* kFrequenciesNotOneMessage = "ab+Ab+aB+Ab frequencies <> 1!";

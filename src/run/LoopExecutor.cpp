@@ -1,4 +1,5 @@
 #include "run/LoopExecutor.hpp"
+#include "run/LoopWorker.hpp"
 
 #include <algorithm>
 

@@ -6,9 +6,11 @@
 #include <span>
 #include <vector>
 
-#include "run/Engine.hpp"
+#include "run/RunEnd.hpp"
 
 namespace recmod {
+
+struct Engine;
 
 // What a loop does at each of its positions 0 .. runCount - 1.
 struct LoopBody {
@@ -38,28 +40,6 @@ struct LoopBody {
 // before reading it: copying it (most of the engine's size) for every run of a
 // short loop costs more than the run's own start.
 void ResetForRun(Engine& engine, const Engine& prepared);
-
-// The engines one worker of a loop runs on.
-struct LoopWorker {
-  Engine single;
-  std::vector<Engine> lanes;
-};
-
-// What came of a batch of positions first .. first + count - 1: the results of
-// its runs up to the first that failed, and that failure.
-struct BatchOfRuns {
-  std::int64_t first = 0;
-  int count = 0;
-  std::vector<RunEnd> results;
-  int failedAt = -1;  // index of the failed run, -1 when none failed
-  std::exception_ptr failure;
-};
-
-// Carries out a batch on `worker`: side by side through body.runBatch when the
-// body has it, else (or when it declines) one run at a time through body.run,
-// each from a reset copy of `prepared`, up to the first that throws.
-void RunBatchOfLoop(const LoopBody& body, const Engine& prepared, LoopWorker& worker,
-                    BatchOfRuns& batch);
 
 // Carries out the runs of a loop. However the runs are spread, the outward
 // effect is that of a loop in sequence: reach(p) and consume(p) follow each

@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/InitialState.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

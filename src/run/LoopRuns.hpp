@@ -4,11 +4,16 @@
 #include <optional>
 #include <vector>
 
-#include "run/Engine.hpp"
-#include "run/RunInputs.hpp"
-#include "run/RunMode.hpp"
-
 namespace recmod {
+
+class MessageSink;
+struct RandomDraw;
+struct Engine;
+struct ModelParameters;
+struct RunInputs;
+struct RunMode;
+struct RunOutputs;
+struct RunSwitches;
 
 // The values the loop over S and K visits: both loop variables start at 0.01
 // and 0.8 and grow by repeated addition of 0.01 (so they carry its rounding,

@@ -10,6 +10,7 @@
 
 #include "model/PopulationState.hpp"
 #include "numbers/ShortestNumber.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

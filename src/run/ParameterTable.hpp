@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "run/RunInputs.hpp"
-
 namespace recmod {
+
+struct RunInputs;
 
 // What a parameter is, which tells how its values read and which rules its
 // domain follows.

@@ -1,4 +1,6 @@
 #include "run/PrepareEngine.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "run/Engine.hpp"
-#include "run/RunInputs.hpp"
-
 namespace recmod {
+
+struct Engine;
+struct RunInputs;
 
 // Makes `engine` ready for runs of `inputs` with `loci` (2 or 3) loci: the
 // haplotype tables for that number of loci, and the parameters with their

@@ -4,9 +4,11 @@
 
 #include "lanes/SideBySide.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/InitialState.hpp"
 #include "run/LoopRuns.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

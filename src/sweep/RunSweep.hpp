@@ -4,15 +4,18 @@
 #include <cstdint>
 #include <functional>
 
-#include "output/FrequencyPlot.hpp"
-#include "output/PlotSurface.hpp"
-#include "run/Engine.hpp"
-#include "run/LoopExecutor.hpp"
-#include "run/RunInputs.hpp"
+#include "run/RunEnd.hpp"
 #include "run/RunMode.hpp"
 #include "sweep/Sweep.hpp"
 
 namespace recmod {
+
+class LoopExecutor;
+class PlotSurface;
+struct Engine;
+struct Recorder;
+struct RunInputs;
+struct RunOutputs;
 
 // What a sweep tells its front end while it runs.
 struct SweepObserver {

@@ -3,6 +3,7 @@
 #include "numbers/NumberText.hpp"
 #include "run/Engine.hpp"
 #include "run/LoopRuns.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "run/ParameterTable.hpp"
-#include "run/RunInputs.hpp"
 
 namespace recmod {
 
 struct Engine;
+struct RunInputs;
 
 // One axis of a sweep: a parameter of the table and the values it takes.
 struct SweepAxis {

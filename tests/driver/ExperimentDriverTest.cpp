@@ -15,6 +15,7 @@
 #include "model/RuntimeError.hpp"
 #include "numbers/DecimalParse.hpp"
 #include "numbers/NumberText.hpp"
+#include "run/Engine.hpp"
 #include "run/LoopRuns.hpp"
 #include "run/RunStatistics.hpp"
 #include "support/ReportLines.hpp"

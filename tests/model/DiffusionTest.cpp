@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 
+#include "model/ModelParameters.hpp"
 #include "support/FrequencyChecks.hpp"
 
 namespace recmod {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/GeneticDrift.hpp"
+#include "model/ModelParameters.hpp"
 #include "model/MultinomialSampling.hpp"
 #include "model/RandomDraw.hpp"
 #include "support/DriftTheory.hpp"

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "model/ModelParameters.hpp"
 #include "support/FrequencyChecks.hpp"
 #include "support/StartupControls.hpp"
 #include "ui/ControlValues.hpp"

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "model/ModelParameters.hpp"
 #include "support/FrequencyChecks.hpp"
 
 namespace recmod {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/ModelParameters.hpp"
 #include "support/FrequencyChecks.hpp"
 
 namespace recmod {

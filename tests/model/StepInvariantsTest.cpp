@@ -10,6 +10,7 @@
 
 #include "model/Diffusion.hpp"
 #include "model/GeneticDrift.hpp"
+#include "model/ModelParameters.hpp"
 #include "model/Mutation.hpp"
 #include "model/Normalisation.hpp"
 #include "model/Recombination.hpp"

@@ -14,6 +14,8 @@
 
 #include "MpiLoopExecutor.hpp"
 #include "model/RuntimeError.hpp"
+#include "run/Engine.hpp"
+#include "run/RunOutputs.hpp"
 
 namespace {
 

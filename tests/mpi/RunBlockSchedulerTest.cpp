@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "LoopBlock.hpp"
+#include "run/Engine.hpp"
+#include "run/RunOutputs.hpp"
 
 namespace recmod::batch {
 namespace {

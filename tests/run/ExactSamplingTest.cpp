@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "numbers/DecimalParse.hpp"
+#include "run/Engine.hpp"
 #include "run/LoopRuns.hpp"
 #include "support/DrawnRun.hpp"
 #include "support/DriftTheory.hpp"

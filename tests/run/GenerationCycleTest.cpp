@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
 #include "support/FrequencyChecks.hpp"
 #include "support/RecordingPlotSurface.hpp"
 #include "support/StartupControls.hpp"

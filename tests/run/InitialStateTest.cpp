@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
 #include "support/FrequencyChecks.hpp"
 #include "support/StartupControls.hpp"
 

@@ -13,7 +13,9 @@
 
 #include "model/RuntimeError.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/Engine.hpp"
 #include "run/LoopExecutor.hpp"
+#include "run/RunOutputs.hpp"
 
 namespace recmod {
 namespace {

@@ -15,6 +15,8 @@
 
 #include "model/RuntimeError.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "run/Engine.hpp"
+#include "run/RunOutputs.hpp"
 
 namespace recmod {
 namespace {

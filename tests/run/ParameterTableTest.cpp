@@ -1,4 +1,5 @@
 #include "run/ParameterTable.hpp"
+#include "run/RunInputs.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,8 @@
 #include "driver/ReadParameters.hpp"
 #include "model/HaplotypeTables.hpp"
 #include "model/ModelParameters.hpp"
+#include "run/Engine.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod::testing {
 

@@ -2,10 +2,13 @@
 
 #include <cstdint>
 
-#include "run/Engine.hpp"
-#include "run/RunInputs.hpp"
 #include "run/RunMode.hpp"
 #include "ui/ControlValues.hpp"
+
+namespace recmod {
+struct Engine;
+struct RunInputs;
+}  // namespace recmod
 
 namespace recmod::testing {
 

@@ -6,7 +6,10 @@
 
 #include <cmath>
 
+#include "run/Engine.hpp"
+#include "run/LoopExecutor.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 #include "support/StartupControls.hpp"
 #include "sweep/RunSweep.hpp"
 #include "sweep/SweepSummary.hpp"

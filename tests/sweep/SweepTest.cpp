@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "lanes/LanePath.hpp"
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
+#include "run/LoopExecutor.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 #include "support/StartupControls.hpp"
 
 namespace recmod {
