@@ -22,8 +22,8 @@ bool AxesGoSideBySide(const Sweep& sweep) {
   });
 }
 
-double WithQuietOutputs(const std::atomic<bool>* stopRequested,
-                        const std::function<double(RunOutputs&)>& body) {
+RunEnd WithQuietOutputs(const std::atomic<bool>* stopRequested,
+                        const std::function<RunEnd(RunOutputs&)>& body) {
   RunOutputs outputs{.stopRequested = stopRequested};
   return body(outputs);
 }
@@ -43,7 +43,7 @@ void RunSweep(const Sweep& sweep, Engine& master, const RunInputs& inputs, const
     PlaceSweepRun(sweep, inputs, reseedsBefore, run, engine, runInputs);
     auto generations = [&](RunOutputs& outputs) {
       RunGenerations(engine, runInputs, mode, outputs);
-      return engine.SexFrequency;
+      return engine.End();
     };
     try {
       return observer.withOutputs ? observer.withOutputs(generations)
