@@ -87,32 +87,6 @@ std::vector<double> BaseOfControls(const Simulator& sim, const BatchRequest& req
   return base;
 }
 
-// A bound of a window's field as the window shows it (1e-4, not the float's
-// digits).
-double FieldBound(float bound) {
-  return std::strtod(ShortestNumber(bound).c_str(), nullptr);
-}
-
-// One note per axis that leaves the range of its field in the window.
-void NoteValuesBeyondTheWindow(const Sweep& sweep) {
-  for (const SweepAxis& axis : sweep.axes) {
-    const FieldEntry* field = FindFieldByParameter(axis.parameter->name);
-    if (field == nullptr || field->index > kLastRangedField) continue;
-    const double low = FieldBound(field->minimum);
-    const double high = FieldBound(field->maximum);
-    for (const double value : axis.values) {
-      if (value >= low && value <= high) continue;
-      std::fprintf(stderr,
-                   "recmod-batch: note: %s = %s is outside the window's range %s .. %s; a "
-                   "study takes any value of the model's domain %s\n",
-                   std::string(axis.parameter->name).c_str(), ShortestNumber(value).c_str(),
-                   ShortestNumber(low).c_str(), ShortestNumber(high).c_str(),
-                   DomainText(*axis.parameter).c_str());
-      break;
-    }
-  }
-}
-
 void PrintNotices(const std::vector<std::string>& notices) {
   for (const std::string& notice : notices) std::fprintf(stderr, "%s\n", notice.c_str());
 }
@@ -406,7 +380,9 @@ int RunStudyRequest(const BatchRequest& request, const BatchHooks& hooks) {
     plan.quiet = request.quiet;
     if (!plan.helper) {
       CheckStudyOutputs(plan);
-      NoteValuesBeyondTheWindow(study.sweep);
+      for (const std::string& note : ValuesBeyondTheWindow(study)) {
+        std::fprintf(stderr, "recmod-batch: note: %s\n", note.c_str());
+      }
     }
     if (hooks.beforeStart) {
       // An MPI job's ranks take part in the runs of a loop, not of a single
