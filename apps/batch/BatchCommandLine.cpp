@@ -419,14 +419,17 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                "(NAME<TAB>0|1), and exit without running");
   std::string seedText;
   app.add_option("--seed", seedText,
-                 "reproducible start: modes 0..2 start the generator from N, mode 3 seeds every "
-                 "run from N and its position; without it modes 1 and 3 draw a seed, print it "
-                 "(seed: N) and keep it in recmod-run.json, so that the start can be repeated")
+                 "reproducible start: modes 0..2 start the generator from N, mode 3 and a "
+                 "study of a finite population seed every run from N and its position; without "
+                 "it modes 1 and 3 and such a study draw a seed, print it (seed: N) and keep it "
+                 "in recmod-run.json, so that the start can be repeated")
       ->type_name("N");
   std::string threadsText = std::to_string(AllCores());
   app.add_option("--threads", threadsText,
-                 "threads for the runs of modes 2 and 3 (default: all cores, here " +
-                     std::to_string(AllCores()) + "); the report files are the same for any number")
+                 "threads for the runs of modes 2 and 3 and of a study (default: all cores, "
+                 "here " +
+                     std::to_string(AllCores()) +
+                     "); the report files and tables are the same for any number")
       ->type_name("N");
   std::string sRangeText;
   app.add_option("--s-range", sRangeText,
