@@ -129,7 +129,11 @@ void RunStudy(const Study& study, LoopExecutor& executor, const StudyObserver& o
   SweepObserver sweepObserver;
   sweepObserver.stopRequested = observer.stopRequested;
   sweepObserver.consume = observer.consume;
-  RunSweep(study.sweep, master, inputs, mode, executor, sweepObserver);
+  // Each run is the single run of its values: its sinusoid swings about its
+  // own S.
+  Sweep sweep = study.sweep;
+  sweep.sinusoidFollowsS = true;
+  RunSweep(sweep, master, inputs, mode, executor, sweepObserver);
 }
 
 }  // namespace recmod

@@ -130,20 +130,36 @@ bool SameBits(double a, double b) {
 }
 
 // With an infinite population every run of a study is the single run of the
-// window at the study's values (axes side by side and one at a time alike).
-TEST(Study, RunsEachPointAsTheWindowsSingleRun) {
+// window at the study's values.
+struct SingleRunCase {
+  const char* what;
+  bool sinusoid;  // S varies as a sinusoid of amplitude S
+  std::vector<SweepAxis> axes;
+};
+
+class StudyRuns : public ::testing::TestWithParam<SingleRunCase> {};
+
+TEST_P(StudyRuns, EachPointIsTheWindowsSingleRun) {
+  const SingleRunCase& c = GetParam();
   Study study = DefaultStudy();
   study.Base("max_gen") = 60;
-  study.sweep.axes = {Axis("u", {1e-5, 0.02}), Axis("R", {0.2, 0.9}), Axis("K", {0.6, 1.3})};
+  study.Base("inversion_period") = 10;
+  study.Base("inversion") = c.sinusoid ? 1 : 0;
+  study.Base("sinusoidal") = c.sinusoid ? 1 : 0;
+  study.sweep.axes = c.axes;
   const std::vector<RunEnd> ends = EndsOf(study);
   ASSERT_EQ(ends.size(), 8U);
   ControlValues controls = testing::StartupControlValues();
   controls.Text(17) = "60";
+  controls.Text(12) = "10";
+  testing::SetTick(controls, CheckBox::InversionOfS, c.sinusoid);
+  testing::SetTick(controls, CheckBox::SinusoidalOption, c.sinusoid);
   for (std::int64_t run = 0; run < 8; ++run) {
     RunInputs inputs = testing::InputsOf(controls);
     for (std::size_t axis = 0; axis < 3; ++axis) {
       study.sweep.axes[axis].parameter->apply(inputs, study.sweep.ValueAt(axis, run));
     }
+    inputs.SAmplitude = inputs.params.S;  // as the field S of a single run sets it
     Engine engine;
     PrepareEngine(engine, 2, inputs);
     RunOutputs outputs;
@@ -152,6 +168,19 @@ TEST(Study, RunsEachPointAsTheWindowsSingleRun) {
         << study.sweep.RunName(run);
   }
 }
+
+// Axes side by side (u, K), one at a time (R, a start frequency), and an
+// axis over S whose sinusoid swings about each run's own S.
+INSTANTIATE_TEST_SUITE_P(
+    Study, StudyRuns,
+    ::testing::Values(
+        SingleRunCase{"lanes",
+                      false,
+                      {Axis("u", {1e-5, 0.02}), Axis("R", {0.2, 0.9}), Axis("K", {0.6, 1.3})}},
+        SingleRunCase{"sinusoid",
+                      true,
+                      {Axis("S", {0.05, 0.3}), Axis("R", {0.2, 0.9}), Axis("K", {0.6, 1.3})}}),
+    [](const ::testing::TestParamInfo<SingleRunCase>& test) { return test.param.what; });
 
 // A finite study over Log10(N) with a seed gives the numbers of the window's
 // loop over Log10(N) with that seed (no inversion of S to hand on).
