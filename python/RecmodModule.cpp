@@ -10,8 +10,10 @@
 
 #include "ModuleRuns.hpp"
 #include "ModuleSettings.hpp"
+#include "ModuleStudies.hpp"
 #include "SettingsClass.hpp"
 #include "StrictArguments.hpp"
+#include "SweepClass.hpp"
 #include "Watched.hpp"
 #include "driver/ParameterListing.hpp"
 #include "run/Engine.hpp"
@@ -107,6 +109,7 @@ PYBIND11_MODULE(recmod, m) {
   });
 
   DefineSettings(m);
+  DefineSweep(m);
 
   py::class_<RunResult>(m, "RunResult", "The outcome of recmod.run.")
       .def_readonly("frequencies", &RunResult::frequencies,
@@ -187,11 +190,22 @@ Returns a RunResult with .frequencies, .rplus, .seed, .settings, .finite and
         for (const double value : sValues) CheckParameter("S", value);
         for (const double value : kValues) CheckParameter("K", value);
         const int threadCount = ThreadsArgument(threads);
-        const std::vector<double> finals = Watched(
-            [&](RunWatch& watch) {
-              return ComputeSweepSK(s, sValues, kValues, threadCount, watch);
-            },
-            progress);
+        std::vector<double> finals;
+        if (DriftSetAgainst(s, false)) {
+          // Drift with N infinite: the window's loop does that, no study does.
+          finals = Watched(
+              [&](RunWatch& watch) {
+                return ComputeSweepSK(s, sValues, kValues, threadCount, watch);
+              },
+              progress);
+        } else {
+          StudyRequest request;
+          request.axes = {{"S", sValues}, {"K", kValues}};
+          request.force = true;
+          const Study study = StudyOf(s, request);
+          finals = FinalFrequencies(Watched(
+              [&](RunWatch& watch) { return ComputeStudy(study, threadCount, watch); }, progress));
+        }
         return Array2D(finals, sValues.size(), kValues.size());
       },
       py::arg("settings"), py::arg("S") = py::none(), py::arg("K") = py::none(),
@@ -232,11 +246,28 @@ With the inversion of S, each run starts with the S its position hands it.)");
         const std::uint64_t startSeed = seed ? *seed : DrawSeed();
         const int threadCount = ThreadsArgument(threads);
         const auto perSize = static_cast<int>(iterations);
-        const std::vector<double> finals = Watched(
-            [&](RunWatch& watch) {
-              return ComputeSweepLog10N(s, sizes, perSize, startSeed, threadCount, watch);
-            },
-            progress);
+        std::vector<double> finals;
+        if (DriftSetAgainst(s, true)) {
+          // A finite population without drift: the window's loop runs it, no study does.
+          finals = Watched(
+              [&](RunWatch& watch) {
+                return ComputeSweepLog10N(s, sizes, perSize, startSeed, threadCount, watch);
+              },
+              progress);
+        } else {
+          StudyRequest request;
+          request.axes = {{"log10n", std::vector<double>(sizes.begin(), sizes.end())}};
+          request.replicates = iterations;
+          request.finitePopulation = true;
+          request.exactSampling = s.Value("exact_sampling") != 0.0;
+          request.seed = startSeed;
+          request.force = true;
+          Study study = StudyOf(s, request);
+          // The window's loop hands S on from run to run under the inversion.
+          study.sweep.handsOnS = true;
+          finals = FinalFrequencies(Watched(
+              [&](RunWatch& watch) { return ComputeStudy(study, threadCount, watch); }, progress));
+        }
         return py::make_tuple(Array2D(finals, sizes.size(), static_cast<std::size_t>(perSize)),
                               startSeed);
       },
