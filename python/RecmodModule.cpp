@@ -74,6 +74,9 @@ are those of the engine behind the window and recmod-batch.
     r.frequencies.shape                     # (max_gen + 1, 2, 8)
     grid = recmod.sweep_sk(s)               # final R+ over the default S x K grid
     rplus, seed = recmod.sweep_log10n(s, [3, 4], iterations=20, seed=7)
+    study = recmod.sweep(s, {"u": [1e-5, 1e-3], "K": [0.8, 1.2]},
+                         replicates=50, population="finite", seed=7)
+    study.runs, study.summary(), study.to_csv("table.csv"), study.save_record(".")
 
 Runs release the GIL; Ctrl-C stops them within a generation (KeyboardInterrupt).
 run and the sweeps take progress=callable(done, total), called a few times a second.)";
@@ -216,7 +219,8 @@ S, K: sequences of numbers in the ranges of Settings' S and K (default: the
 window's grid, see default_sk_grid). Each run starts from its own S and K and
 the other settings. threads: how many threads share the runs, an int from 1
 to 1024 (default: all cores); any number gives the same array.
-progress(runs done, runs in all).)");
+progress(runs done, runs in all). The same runs as
+recmod.sweep(settings, {"S": S, "K": K}).runs["rplus"].)");
 
   static const std::string sweepLog10NDoc = WithRanges(
       R"(The loop over Log10(N) with drift: returns (rplus, seed).
@@ -229,7 +233,9 @@ position p = j * iterations + i of the sweep; its generator is started from
 (seed, p), so a given seed repeats the sweep exactly, and equals recmod-batch
 --mode 3 --seed with the same sizes. seed: an int from 0 to 2**64 - 1,
 drawn when None, and returned.
-With the inversion of S, each run starts with the S its position hands it.)");
+With the inversion of S, each run starts with the S its position hands it;
+otherwise the same runs as recmod.sweep(settings, {"log10n": log10n},
+iterations, "finite", seed=seed).)");
   m.def(
       "sweep_log10n",
       [](const ModuleSettings& s, const py::object& log10n, const py::object& iterationsArgument,
