@@ -56,6 +56,12 @@ constexpr const char* kExamples =
     "  recmod-batch --replot /tmp/out --plot sweep.svg\n"
     "      the picture of the sweep already in /tmp/out, without running\n"
     "\n"
+    "  recmod-batch --sweep u=1e-4:1e-2:log:5 --sweep K=0.8:1.2:0.1 --table runs.csv\n"
+    "      a study: the final R+ of every u x K point (25 runs, N infinite), one CSV row each\n"
+    "  recmod-batch --sweep log10n=2:4:1 --population finite --replicates 1000 --seed 7 \\\n"
+    "      --S 0 --sampling exact --summary points.csv --table runs.csv\n"
+    "      1000 replicates per population size: fixation and loss of R+ with 95 % intervals\n"
+    "\n"
     "  recmod-batch --repeat /tmp/out/recmod-run.json --dir /tmp/again\n"
     "      the start recorded in /tmp/out again, its report files into /tmp/again\n"
     "  recmod-batch --verify /tmp/out/recmod-run.json\n"
@@ -81,7 +87,17 @@ constexpr const char* kExamples =
     "when a report file is not one loop's results in the report format (the message names\n"
     "file and line), 3 when it cannot be read. With --repeat or --verify, 4 when a report\n"
     "file differs from the recorded one. Standard output that cannot be written (a full\n"
-    "device) gives 3.";
+    "device) gives 3.\n"
+    "\n"
+    "Studies (--sweep): every parameter of --parameters but the loop's own may be an axis,\n"
+    "with any value of its model domain (a value outside the window's range is noted once on\n"
+    "stderr); the fields give the base values as the window takes them. A study writes its\n"
+    "--table and --summary (whole or not at all) and recmod-run.json into --dir, no report\n"
+    "file; --repeat and --verify repeat it from that record. Exit 2 before anything is\n"
+    "written for an unknown parameter, an axis given twice, an empty list, a step that is\n"
+    "not above 0, FROM above TO, a value outside the model domain, more than 10^7 runs\n"
+    "without --force, replicates or an axis over log10n or exact_sampling with an infinite\n"
+    "population, or an axis over drift (the population sets it).";
 
 // "RecombForR, TotalStochasticity, ...": every check box, as --tick takes them.
 std::string CheckBoxNames() {
@@ -250,6 +266,63 @@ void CheckRecordAlone(const CLI::App& app, const std::string& recordOption) {
       throw UsageError(recordOption + ": " + name +
                        " cannot be given with it (the record says it)");
     }
+  }
+}
+
+// The options of a study, as the parser left them.
+struct StudyOptionTexts {
+  const std::vector<std::string>& sweeps;
+  const std::string& replicates;
+  const std::string& population;
+  const std::string& summary;
+  bool force;
+};
+
+std::int64_t ParseReplicates(const std::string& text) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  const bool digitsOnly =
+      !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  if (!digitsOnly || ec != std::errc() || ptr != end || value < 1) {
+    throw UsageError("--replicates: \"" + text + "\" is not a whole number from 1 to " +
+                     std::to_string(INT64_MAX));
+  }
+  return value;
+}
+
+void ParseStudyOptions(const CLI::App& app, BatchRequest& request, const StudyOptionTexts& texts) {
+  request.sweeps = texts.sweeps;
+  if (!request.IsStudy()) {
+    for (const char* option : {"--replicates", "--population", "--summary", "--force"}) {
+      if (app.count(option) > 0) {
+        throw UsageError(std::string(option) + ": only a study (--sweep NAME=VALUES) has it");
+      }
+    }
+    return;
+  }
+  for (const char* option :
+       {"--mode", "--fields", "--replot", "--colour-range", "--repeat", "--verify"}) {
+    if (app.count(option) > 0) {
+      throw UsageError(std::string(option) + " does not go with --sweep (a study)");
+    }
+  }
+  if (app.count("--plot") > 0) {
+    throw UsageError("--plot: a study has no picture yet; --table and --summary write its results");
+  }
+  if (texts.population == "finite" || texts.population == "infinite") {
+    request.finitePopulation = texts.population == "finite";
+  } else {
+    throw UsageError("--population: \"" + texts.population +
+                     "\" is no population (finite or infinite)");
+  }
+  if (app.count("--replicates") > 0) request.replicates = ParseReplicates(texts.replicates);
+  if (!texts.summary.empty()) request.summaryFile = texts.summary;
+  request.force = texts.force;
+  if (!request.tableFile && !request.summaryFile) {
+    throw UsageError(
+        "--sweep: a study needs --table FILE.csv, --summary FILE.csv or both "
+        "for its results");
   }
 }
 
@@ -427,6 +500,37 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "same, 4 when any differs (each named), 2 when FILE cannot be repeated")
       ->type_name("FILE");
 
+  std::vector<std::string> sweepTexts;
+  app.add_option("--sweep", sweepTexts,
+                 "a study: run every value of parameter NAME (repeat for more axes; the runs are "
+                 "the grid product, the first axis slowest). VALUES is FROM:TO:STEP (TO "
+                 "included), FROM:TO:log:COUNT (COUNT values evenly spaced in log10) or a list "
+                 "V1,V2,...; any value of the model's domain")
+      ->type_name("NAME=VALUES")
+      ->allow_extra_args(false)
+      ->group("Studies");
+  std::string replicatesText;
+  app.add_option("--replicates", replicatesText,
+                 "a study: runs per point, each seeded from the seed and its position "
+                 "(a finite population; default 1)")
+      ->type_name("N")
+      ->group("Studies");
+  std::string populationText = "infinite";
+  app.add_option("--population", populationText,
+                 "a study: infinite (default; no drift, one run per point) or finite (drift in "
+                 "a population of 10^log10n, as --sampling says)")
+      ->type_name("finite|infinite")
+      ->group("Studies");
+  std::string summaryText;
+  app.add_option("--summary", summaryText,
+                 "a study: one CSV row per point (n, mean, sd and se of the final R+, the "
+                 "shares of runs with R+ fixed and lost with 95 % Wilson intervals, the mean "
+                 "generation of fixation); --table writes one row per run")
+      ->type_name("FILE.csv")
+      ->group("Studies");
+  bool force = false;
+  app.add_flag("--force", force, "a study: allow more than 10^7 runs")->group("Studies");
+
   try {
     app.parse(SpelledOutArguments(app, argc, argv));
   } catch (const CLI::CallForHelp&) {
@@ -510,6 +614,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
     }
   }
   request.commandLine.assign(argv, argv + argc);
+  ParseStudyOptions(app, request, {sweepTexts, replicatesText, populationText, summaryText, force});
   if (app.count("--repeat") > 0) {
     request.repeatFile = repeatText;
     CheckRecordAlone(app, "--repeat");
