@@ -134,6 +134,7 @@ STUDIES = [
 
 
 @needs_batch_studies
+@pytest.mark.filterwarnings("ignore:values outside the window")
 @pytest.mark.parametrize("kwargs,axes,keywords,options", STUDIES)
 def test_batch_makes_the_same_tables_and_repeats_the_python_record(tmp_path, kwargs, axes,
                                                                    keywords, options):
