@@ -78,8 +78,8 @@ std::vector<double> CollectSweep(const Sweep& sweep, const RunInputs& inputs, co
   if (total == 0) return results;
   SweepObserver observer;
   observer.stopRequested = &watch.stop;
-  observer.consume = [&](std::int64_t run, double rPlus) {
-    results[static_cast<std::size_t>(run)] = rPlus;
+  observer.consume = [&](std::int64_t run, const RunEnd& end) {
+    results[static_cast<std::size_t>(run)] = end.rPlus;
     watch.done = run + 1;
   };
   RunSweep(sweep, master, inputs, mode, *MakeLoopExecutor(threads), observer);

@@ -68,10 +68,10 @@ BlockResults RunBlockOfLoop(const Engine& prepared, const LoopBody& body, RunBlo
     LoopBody part;
     part.reach = [](std::int64_t) {};
     part.run = [&](std::int64_t i, Engine& engine) { return body.run(block.first + i, engine); };
-    part.consume = [&](std::int64_t, double value) { results.values.push_back(value); };
+    part.consume = [&](std::int64_t, const RunEnd& value) { results.values.push_back(value); };
     if (body.runBatch) {
       part.runBatch = [&](std::int64_t first, int count, std::span<Engine> lanes,
-                          std::span<double> values) {
+                          std::span<RunEnd> values) {
         return body.runBatch(block.first + first, count, lanes, values);
       };
       part.batchSize = body.batchSize;

@@ -38,7 +38,7 @@ RunFailure FailureOf(const std::exception_ptr& failure, int rank);
 // that failed, and that failure (of the run at first + values.size()).
 struct BlockResults {
   std::int64_t first = 0;
-  std::vector<double> values;
+  std::vector<RunEnd> values;
   std::optional<RunFailure> failure;
 };
 

@@ -80,7 +80,7 @@ std::vector<char> EncodeRequest(std::int64_t loop, const BlockResults* results, 
       text = results->failure->text;
     }
   }
-  const std::size_t valueBytes = static_cast<std::size_t>(header.valueCount) * sizeof(double);
+  const std::size_t valueBytes = static_cast<std::size_t>(header.valueCount) * sizeof(RunEnd);
   std::vector<char> buffer(sizeof header + valueBytes + text.size());
   std::memcpy(buffer.data(), &header, sizeof header);
   if (valueBytes > 0)
@@ -100,7 +100,7 @@ DecodedRequest DecodeRequest(const std::vector<char>& buffer, int rank) {
   RequestHeader& header = decoded.header;
   if (buffer.size() < sizeof header) throw std::runtime_error("a short message from a rank");
   std::memcpy(&header, buffer.data(), sizeof header);
-  const std::size_t valueBytes = static_cast<std::size_t>(header.valueCount) * sizeof(double);
+  const std::size_t valueBytes = static_cast<std::size_t>(header.valueCount) * sizeof(RunEnd);
   if (header.valueCount < 0 || buffer.size() < sizeof header + valueBytes) {
     throw std::runtime_error("a malformed message from rank " + std::to_string(rank));
   }

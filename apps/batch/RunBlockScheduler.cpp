@@ -38,11 +38,11 @@ void RunBlockScheduler::Post(BlockResults results) {
   {
     std::lock_guard lock(mutex_);
     std::int64_t position = results.first;
-    for (const double value : results.values) {
+    for (const RunEnd& value : results.values) {
       held_[position] = Outcome{position, value, std::nullopt};
       ++position;
     }
-    if (results.failure) held_[position] = Outcome{position, 0.0, std::move(results.failure)};
+    if (results.failure) held_[position] = Outcome{position, RunEnd{}, std::move(results.failure)};
     mostHeld_ = std::max(mostHeld_, held_.size());
   }
   changed_.notify_all();

@@ -39,7 +39,7 @@ class RunBlockScheduler {
   // or its failure.
   struct Outcome {
     std::int64_t position = 0;
-    double value = 0.0;
+    RunEnd value;
     std::optional<RunFailure> failure;
   };
   std::optional<Outcome> PopNext();

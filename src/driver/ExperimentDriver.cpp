@@ -93,7 +93,7 @@ class LoopRunOutputs {
     observer.recorder = &sim_.recorder;
     if (inSequence_) {
       Simulator* sim = &sim_;
-      observer.withOutputs = [sim](const std::function<double(RunOutputs&)>& run) {
+      observer.withOutputs = [sim](const std::function<RunEnd(RunOutputs&)>& run) {
         ShownRun shown(*sim);
         return run(shown.outputs());
       };
@@ -137,7 +137,8 @@ void RunLoopOverSK(Simulator& sim, LoopExecutor& executor) {
     ClearPlot(sim);
     ShowOutputField(sim, kKField, NumberText(kOf(position)));
   };
-  observer.consume = [&](std::int64_t position, double result) {
+  observer.consume = [&](std::int64_t position, const RunEnd& end) {
+    const double result = end.rPlus;
     engine.SexFrequency = result;
     sim.reports.WriteLine(2, NumberText(kOf(position)) + "\t" + NumberText(result));
     sim.frontEnd->RunFinished(position + 1, total);
@@ -213,7 +214,8 @@ void RunLoopOverLog10N(Simulator& sim, LoopExecutor& executor) {
     ShowOutputField(sim, kIterationField,
                     NumberTextInteger(static_cast<std::int16_t>(position % perBlock + 1)));
   };
-  observer.consume = [&](std::int64_t position, double result) {
+  observer.consume = [&](std::int64_t position, const RunEnd& end) {
+    const double result = end.rPlus;
     engine.SexFrequency = result;
     sim.reports.WriteLine(2, NumberText(result));
     sumOfSquares = sumOfSquares + result * result;

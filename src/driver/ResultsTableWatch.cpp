@@ -27,8 +27,8 @@ class TableExecutor final : public LoopExecutor {
   void Execute(std::int64_t runCount, Engine& master, const LoopBody& body) override {
     results.clear();
     LoopBody kept = body;
-    kept.consume = [&](std::int64_t position, double result) {
-      results.push_back(result);
+    kept.consume = [&](std::int64_t position, const RunEnd& result) {
+      results.push_back(result.rPlus);
       body.consume(position, result);
     };
     inner_.Execute(runCount, master, kept);

@@ -122,6 +122,7 @@ class LaneCycle {
   LaneCycle(std::span<Engine> lanes, const RunInputs& inputs)
       : lanes_(lanes), inputs_(inputs), first_(lanes.front()), demes_(first_.params.Demes) {
     freq_.resize(Index(0, demes_ + 1, 0));
+    absorbedAt_.fill(-1);
     for (int deme = 1; deme <= demes_; ++deme) {
       for (int slot = 0; slot < kSlots; ++slot) {
         for (int h = 1; h <= kCount; ++h) {
@@ -194,6 +195,25 @@ class LaneCycle {
     }
   }
 
+  // As RunGenerations in a finite population: the first generation after
+  // which a class of the modifier has no carriers left in any deme.
+  void NoteAbsorption(std::int16_t generation) {
+    for (std::size_t l = 0; l < kWidth; ++l) {
+      if (outcome_[l] != RunOutcome::Segregating) continue;
+      bool sex = false;
+      bool asex = false;
+      for (int deme = 1; deme <= demes_; ++deme) {
+        for (int h = 1; h <= kCount; ++h) {
+          sex = sex || freq_[Index(0, deme, h)].run[l] != 0.0;
+          asex = asex || freq_[Index(1, deme, h)].run[l] != 0.0;
+        }
+      }
+      if (sex == asex) continue;
+      outcome_[l] = sex ? RunOutcome::Fixed : RunOutcome::Lost;
+      absorbedAt_[l] = generation;
+    }
+  }
+
   // RecordGeneration's SexFrequency: the recorded R+ entries added from 0.
   void SetResults() {
     const int slot = demes_ <= 1 ? 0 : 3;
@@ -201,6 +221,8 @@ class LaneCycle {
       double sum = 0.0;
       for (int h = 1; h <= kCount; ++h) sum = sum + freq_[Index(slot, 1, h)].run[l];
       lanes_[l].SexFrequency = sum;
+      lanes_[l].Outcome = outcome_[l];
+      lanes_[l].AbsorbedAt = absorbedAt_[l];
     }
   }
 
@@ -571,6 +593,8 @@ class LaneCycle {
   alignas(64) std::array<std::array<double, kWidth>, MutationCoefficients::kMax + 1> mutation_{};
   alignas(64) std::array<double, kWidth> populationSize_{};
   alignas(64) std::array<double, kWidth> wholePopulation_{};
+  std::array<RunOutcome, kWidth> outcome_{};
+  std::array<std::int16_t, kWidth> absorbedAt_{};
   // Every vector's pair of uniforms of its last draw.
   V uniform1_[lanes::kParts];
   V uniform2_[lanes::kParts];
@@ -578,15 +602,17 @@ class LaneCycle {
 };
 
 template <int kLoci, Sampling kSampling>
-LaneOutcome RunCycle(std::span<Engine> lanes, const RunInputs& inputs,
+LaneOutcome RunCycle(std::span<Engine> lanes, const RunInputs& inputs, bool finite,
                      const std::atomic<bool>* stopRequested, LaneHistory* history) {
   LaneCycle<kLoci, kSampling> cycle(lanes, inputs);
   if (cycle.failed()) return LaneOutcome::LeftToScalar;
   const std::int16_t lastGeneration = lanes.front().params.MaxGen;
+  if (finite) cycle.NoteAbsorption(0);
   ClearFloatingPointFlags();
   for (std::int16_t generation = 1; generation <= lastGeneration; ++generation) {
     cycle.Advance(generation);
     if (cycle.failed()) return LaneOutcome::LeftToScalar;
+    if (finite) cycle.NoteAbsorption(generation);
     if (history != nullptr) cycle.Record(*history, generation);
     if (stopRequested != nullptr && stopRequested->load(std::memory_order_relaxed)) {
       throw StartStopped{};
@@ -606,11 +632,12 @@ LaneOutcome RunLaneBatchOnPath(std::span<Engine> lanes, const RunInputs& inputs,
   const bool multinomial = finite && inputs.switches.ExactSampling;
   const bool draws = finite && !inputs.switches.ExactSampling;
   auto run = [&]<int kLoci>() {
-    if (draws) return RunCycle<kLoci, Sampling::Draw>(lanes, inputs, stopRequested, history);
+    if (draws)
+      return RunCycle<kLoci, Sampling::Draw>(lanes, inputs, finite, stopRequested, history);
     if (multinomial && inputs.switches.GeneticDrift) {
-      return RunCycle<kLoci, Sampling::Exact>(lanes, inputs, stopRequested, history);
+      return RunCycle<kLoci, Sampling::Exact>(lanes, inputs, finite, stopRequested, history);
     }
-    return RunCycle<kLoci, Sampling::None>(lanes, inputs, stopRequested, history);
+    return RunCycle<kLoci, Sampling::None>(lanes, inputs, finite, stopRequested, history);
   };
   if (lanes.front().tables.AllelesNumber == 2) return run.template operator()<2>();
   return run.template operator()<3>();

@@ -46,14 +46,13 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
   const Engine* shape = &prepared;
   body.batchSize = width;
   body.runBatch = [=](std::int64_t first, int count, std::span<Engine> lanes,
-                      std::span<double> results) {
+                      std::span<RunEnd> results) {
     if (drawn) drawn->valid = false;
     CollectedMessages messages;
     try {
       for (int i = 0; i < count; ++i) {
         Engine& lane = lanes[static_cast<std::size_t>(i)];
         setUp(first + i, lane, messages);
-        StartRun(lane, *in, mode, messages);
       }
     } catch (const RuntimeError&) {
       return false;
@@ -72,7 +71,7 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
       return false;
     }
     for (int i = 0; i < count; ++i) {
-      results[static_cast<std::size_t>(i)] = lanes[static_cast<std::size_t>(i)].SexFrequency;
+      results[static_cast<std::size_t>(i)] = lanes[static_cast<std::size_t>(i)].End();
     }
     if (drawn) {
       drawn->first = first;
@@ -84,7 +83,7 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
   // asked for meanwhile ends the loop before the next result, as it would
   // have ended that run in its next generation.
   auto consume = body.consume;
-  body.consume = [=](std::int64_t position, double result) {
+  body.consume = [=](std::int64_t position, const RunEnd& result) {
     if (stopRequested != nullptr && stopRequested->load(std::memory_order_relaxed)) {
       throw StartStopped{};
     }

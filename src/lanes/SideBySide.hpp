@@ -12,13 +12,14 @@
 
 namespace recmod {
 
-// What a loop's body.run does to a run's engine before RunGenerations (its S
-// and K, or its N, S and generator, and the start state).
+// What a loop's body.run does to a run's engine before its generations: its
+// numbers, its generator and StartRun with the run's own inputs (the start
+// state and the mutation coefficients).
 using SetUpRun = std::function<void(std::int64_t position, Engine& engine, MessageSink& messages)>;
 
 // Lets `body` run its positions side by side in batches of LaneWidth(), when
 // the loop's settings allow it (LanesApply): each run of a batch set up by
-// `setUp` and StartRun, then all advanced together by RunLaneBatch. A batch
+// `setUp`, then all advanced together by RunLaneBatch. A batch
 // in which a run shows a message or meets a run-time error is declined, and
 // the executor runs its positions one at a time through body.run. With
 // `watched`, body.consume first draws the run's curves onto `watched` with

@@ -10,4 +10,16 @@ double SexFrequencyOf(const PopulationState& population, const HaplotypeTables& 
   return sum;
 }
 
+ModifierPresence ModifierPresenceOf(const PopulationState& population, int haplotypeCount,
+                                    std::int16_t demes) {
+  ModifierPresence presence;
+  for (int deme = 1; deme <= demes; ++deme) {
+    for (int h = 1; h <= haplotypeCount; ++h) {
+      presence.sex = presence.sex || population.Freq(0, deme, h) != 0.0;
+      presence.asex = presence.asex || population.Freq(1, deme, h) != 0.0;
+    }
+  }
+  return presence;
+}
+
 }  // namespace recmod

@@ -19,4 +19,14 @@ constexpr int RecordedSlot(std::int16_t demes) {
 double SexFrequencyOf(const PopulationState& population, const HaplotypeTables& tables,
                       std::int16_t demes);
 
+// Which classes of the modifier still have carriers in some deme: R+ (slot
+// 0) and R- (slot 1). A class without carriers has every entry exactly 0,
+// and stays so: no step of the model makes a modifier allele from nothing.
+struct ModifierPresence {
+  bool sex = false;
+  bool asex = false;
+};
+ModifierPresence ModifierPresenceOf(const PopulationState& population, int haplotypeCount,
+                                    std::int16_t demes);
+
 }  // namespace recmod

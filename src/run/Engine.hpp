@@ -7,6 +7,7 @@
 #include "model/Mutation.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RandomDraw.hpp"
+#include "run/RunEnd.hpp"
 #include "run/RunOutputs.hpp"
 
 namespace recmod {
@@ -23,6 +24,11 @@ struct RunContext {
   // The result of the last run: the total frequency of R+ in the recorded
   // table after its last generation (SexFrequencyOf).
   double SexFrequency = 0.0;
+  // How R+ stood after the last run (tracked in a finite population only).
+  RunOutcome Outcome = RunOutcome::Segregating;
+  std::int16_t AbsorbedAt = -1;
+
+  RunEnd End() const { return {SexFrequency, Outcome, AbsorbedAt}; }
 };
 
 // Everything one run reads and writes besides its inputs. A start owns one;

@@ -56,11 +56,33 @@ void StartRun(Engine& engine, const RunInputs& inputs, const RunMode& mode, Mess
   BuildMutationCoefficients(engine.params, engine.tables, engine.mutation, engine.draw);
 }
 
+namespace {
+
+// In a finite population, notes the first generation after which one class
+// of the modifier has no carriers left: R+ is then fixed or lost for good.
+void NoteAbsorption(Engine& engine) {
+  if (engine.Outcome != RunOutcome::Segregating) return;
+  const ModifierPresence presence =
+      ModifierPresenceOf(engine.population, engine.tables.HaplotypeCount, engine.params.Demes);
+  if (presence.sex == presence.asex) return;
+  engine.Outcome = presence.sex ? RunOutcome::Fixed : RunOutcome::Lost;
+  engine.AbsorbedAt = engine.Generation;
+}
+
+}  // namespace
+
 void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode,
                     RunOutputs& outputs) {
   CollectedMessages dropped;
   StartRun(engine, inputs, mode, outputs.messages != nullptr ? *outputs.messages : dropped);
   const std::int16_t lastGeneration = engine.params.MaxGen;
+  const bool finite = !mode.InfinitePopulation;
+  engine.Outcome = RunOutcome::Segregating;
+  engine.AbsorbedAt = -1;
+  if (finite) {
+    engine.Generation = 0;
+    NoteAbsorption(engine);
+  }
   if (outputs.afterGeneration) {
     engine.Generation = 0;
     outputs.afterGeneration(engine);
@@ -74,6 +96,7 @@ void RunGenerations(Engine& engine, const RunInputs& inputs, const RunMode& mode
       throw RuntimeError(
           error.kind(), error.detail() + " (generation " + std::to_string(engine.Generation) + ")");
     }
+    if (finite) NoteAbsorption(engine);
     if (outputs.afterGeneration) outputs.afterGeneration(engine);
     engine.Generation = CheckedInt16(engine.Generation + 1LL);
     if (outputs.stopRequested != nullptr &&

@@ -11,7 +11,7 @@ void ResetForRun(Engine& engine, const Engine& prepared) {
 
 void RunBatchOfLoop(const LoopBody& body, const Engine& prepared, LoopWorker& worker,
                     BatchOfRuns& batch) {
-  batch.results.assign(static_cast<std::size_t>(std::max(batch.count, body.batchSize)), 0.0);
+  batch.results.assign(static_cast<std::size_t>(std::max(batch.count, body.batchSize)), RunEnd{});
   batch.failedAt = -1;
   batch.failure = nullptr;
   if (body.runBatch) {
@@ -41,14 +41,14 @@ void SequentialLoopExecutor::Execute(std::int64_t runCount, Engine& master, cons
   if (!body.runBatch) {
     for (std::int64_t position = 0; position < runCount; ++position) {
       body.reach(position);
-      const double result = body.run(position, master);
+      const RunEnd result = body.run(position, master);
       body.consume(position, result);
     }
     return;
   }
   const Engine prepared = master;
   std::vector<Engine> lanes(static_cast<std::size_t>(body.batchSize));
-  std::vector<double> results(lanes.size());
+  std::vector<RunEnd> results(lanes.size());
   for (std::int64_t first = 0; first < runCount; first += body.batchSize) {
     const int count = static_cast<int>(std::min<std::int64_t>(body.batchSize, runCount - first));
     for (Engine& lane : lanes) ResetForRun(lane, prepared);
@@ -62,7 +62,7 @@ void SequentialLoopExecutor::Execute(std::int64_t runCount, Engine& master, cons
     for (int i = 0; i < count; ++i) {
       const std::int64_t position = first + i;
       body.reach(position);
-      const double result =
+      const RunEnd result =
           sideBySide ? results[static_cast<std::size_t>(i)] : body.run(position, master);
       body.consume(position, result);
     }

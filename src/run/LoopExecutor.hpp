@@ -18,10 +18,10 @@ struct LoopBody {
   std::function<void(std::int64_t position)> reach;
   // The run itself, on an Engine the executor provides; returns the run's
   // result or throws (RuntimeError, StartStopped, ...).
-  std::function<double(std::int64_t position, Engine& engine)> run;
+  std::function<RunEnd(std::int64_t position, Engine& engine)> run;
   // The run's result: result lines, statistics, progress. Called in loop
   // order, one call at a time.
-  std::function<void(std::int64_t position, double result)> consume;
+  std::function<void(std::int64_t position, const RunEnd& result)> consume;
   // Optional: the runs of positions first .. first + count - 1 side by side
   // (count <= batchSize), on `lanes`: batchSize engines, each a copy of the
   // engine as the loop began. Writes their results to results[0 .. count - 1]
@@ -29,7 +29,7 @@ struct LoopBody {
   // through run instead (one of them meets a run-time error, for one). May
   // throw StartStopped. Executors hand out positions in batches of batchSize.
   std::function<bool(std::int64_t first, int count, std::span<Engine> lanes,
-                     std::span<double> results)>
+                     std::span<RunEnd> results)>
       runBatch;
   int batchSize = 1;
 };
@@ -50,7 +50,7 @@ struct LoopWorker {
 struct BatchOfRuns {
   std::int64_t first = 0;
   int count = 0;
-  std::vector<double> results;
+  std::vector<RunEnd> results;
   int failedAt = -1;  // index of the failed run, -1 when none failed
   std::exception_ptr failure;
 };

@@ -20,6 +20,8 @@ struct RunEnd {
   // The generation after which R+ was first found fixed or lost (0: it
   // started so); -1 while segregating.
   std::int16_t absorbedAt = -1;
+
+  bool operator==(const RunEnd&) const = default;
 };
 
 }  // namespace recmod

@@ -12,18 +12,20 @@ namespace recmod {
 
 namespace {
 
-// The lanes of a batch share the start's inputs and read every per-batch
-// constant from their first run: only axes over parameters that each run
-// keeps in its own engine may go side by side.
+// The lanes of a batch share the start's switches, and every lane starts
+// from its own start state and keeps its numbers in its own engine. A batch
+// whose runs differ in a constant of the batch (the demes, say) is declined
+// and runs one at a time, so an axis over such a constant costs little when
+// it varies slower than the axes after it.
 bool AxesGoSideBySide(const Sweep& sweep) {
   return std::all_of(sweep.axes.begin(), sweep.axes.end(), [](const SweepAxis& axis) {
-    return axis.parameter->role == LaneRole::PerLane &&
-           axis.parameter->home == ParameterHome::Parameters;
+    const ParameterHome home = axis.parameter->home;
+    return home == ParameterHome::Parameters || home == ParameterHome::Start;
   });
 }
 
-double WithQuietOutputs(const std::atomic<bool>* stopRequested,
-                        const std::function<double(RunOutputs&)>& body) {
+RunEnd WithQuietOutputs(const std::atomic<bool>* stopRequested,
+                        const std::function<RunEnd(RunOutputs&)>& body) {
   RunOutputs outputs{.stopRequested = stopRequested};
   return body(outputs);
 }
@@ -43,7 +45,7 @@ void RunSweep(const Sweep& sweep, Engine& master, const RunInputs& inputs, const
     PlaceSweepRun(sweep, inputs, reseedsBefore, run, engine, runInputs);
     auto generations = [&](RunOutputs& outputs) {
       RunGenerations(engine, runInputs, mode, outputs);
-      return engine.SexFrequency;
+      return engine.End();
     };
     try {
       return observer.withOutputs ? observer.withOutputs(generations)
@@ -58,7 +60,7 @@ void RunSweep(const Sweep& sweep, Engine& master, const RunInputs& inputs, const
         [&](std::int64_t run, Engine& engine, MessageSink& messages) {
           RunInputs runInputs;
           PlaceSweepRun(sweep, inputs, reseedsBefore, run, engine, runInputs);
-          BuildInitialState(engine, runInputs, messages);
+          StartRun(engine, runInputs, mode, messages);
         },
         master, inputs, mode, observer.stopRequested, observer.watched, observer.recorder);
   }

@@ -19,11 +19,12 @@ struct SweepObserver {
   // The sweep arrives at a run (in run order, before its result): headers,
   // output fields, the clearing of a plot. Optional.
   std::function<void(std::int64_t run)> reach;
-  // A run's result, its final R+ frequency, in run order, one call at a time.
-  std::function<void(std::int64_t run, double rPlus)> consume;
+  // A run's result (its final R+ frequency and, in a finite population,
+  // whether R+ fixed or was lost), in run order, one call at a time.
+  std::function<void(std::int64_t run, const RunEnd& end)> consume;
   // Runs `body` with the outputs of a run that goes one at a time; by default
   // outputs that draw nothing and keep their messages to themselves.
-  std::function<double(const std::function<double(RunOutputs&)>& body)> withOutputs;
+  std::function<RunEnd(const std::function<RunEnd(RunOutputs&)>& body)> withOutputs;
   // Set from any thread to stop the sweep after a generation.
   const std::atomic<bool>* stopRequested = nullptr;
   // With `watched`, every run's curves are drawn onto it with `recorder`,

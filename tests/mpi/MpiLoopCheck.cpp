@@ -47,8 +47,11 @@ struct Log {
 LoopBody LoggingBody(Log& log, std::function<double(std::int64_t, Engine&)> run) {
   LoopBody body;
   body.reach = [&log](std::int64_t p) { log.reached.push_back(p); };
-  body.run = std::move(run);
-  body.consume = [&log](std::int64_t p, double value) {
+  body.run = [run = std::move(run)](std::int64_t position, Engine& engine) {
+    return RunEnd{.rPlus = run(position, engine)};
+  };
+  body.consume = [&log](std::int64_t p, const RunEnd& end) {
+    const double value = end.rPlus;
     if (value != std::sqrt(static_cast<double>(p)) + 0.25) log.wrongValue = true;
     log.consumed.push_back(p);
   };

@@ -18,8 +18,12 @@
 namespace recmod::batch {
 namespace {
 
-double ValueAt(std::int64_t position) {
-  return std::sqrt(static_cast<double>(position)) + 0.125;
+// A result of every kind, so that the whole of it is seen to travel.
+RunEnd ValueAt(std::int64_t position) {
+  const bool fixed = position % 3 == 0;
+  return {std::sqrt(static_cast<double>(position)) + 0.125,
+          fixed ? RunOutcome::Fixed : RunOutcome::Segregating,
+          static_cast<std::int16_t>(fixed ? position % 100 : -1)};
 }
 
 BlockResults ResultsOf(const RunBlock& block) {
@@ -177,14 +181,14 @@ TEST(BlockSizer, BlocksLastAboutATenthOfASecondWithinTheirBounds) {
 LoopBody CountingBody(std::vector<std::int64_t> failing) {
   LoopBody body;
   body.reach = [](std::int64_t) { ADD_FAILURE() << "a block never reaches"; };
-  body.consume = [](std::int64_t, double) { ADD_FAILURE() << "a block never consumes"; };
+  body.consume = [](std::int64_t, const RunEnd&) { ADD_FAILURE() << "a block never consumes"; };
   body.run = [failing](std::int64_t p, Engine& engine) {
     const double s = engine.params.S;
     engine.params.S = s + 1.0;
     for (const std::int64_t f : failing) {
       if (p == f) throw RuntimeError(ErrorKind::Overflow, "run " + std::to_string(p));
     }
-    return s + static_cast<double>(p);
+    return RunEnd{.rPlus = s + static_cast<double>(p)};
   };
   return body;
 }
@@ -199,7 +203,8 @@ TEST(RunBlockOfLoop, EveryRunStartsFromThePreparedEngineAndStopsAtTheFirstFailur
     EXPECT_EQ(whole.first, 40);
     ASSERT_EQ(whole.values.size(), 12U);
     for (std::size_t i = 0; i < 12; ++i) {
-      EXPECT_EQ(whole.values[i], 0.5 + 40.0 + static_cast<double>(i)) << "a fresh engine per run";
+      EXPECT_EQ(whole.values[i].rPlus, 0.5 + 40.0 + static_cast<double>(i))
+          << "a fresh engine per run";
     }
     EXPECT_FALSE(whole.failure);
 

@@ -48,9 +48,9 @@ struct BatchedLoop {
     LoopBody body;
     body.batchSize = kBatch;
     body.reach = [this](std::int64_t p) { reached.push_back(p); };
-    body.consume = [this](std::int64_t p, double result) {
+    body.consume = [this](std::int64_t p, const RunEnd& result) {
       consumed.push_back(p);
-      results.push_back(result);
+      results.push_back(result.rPlus);
     };
     body.run = [this](std::int64_t p, Engine&) {
       {
@@ -58,14 +58,15 @@ struct BatchedLoop {
         ranAlone.push_back(p);
       }
       if (p == failingAt) throw RuntimeError(ErrorKind::EmptyDeme, "run " + std::to_string(p));
-      return ResultOf(p);
+      return RunEnd{.rPlus = ResultOf(p)};
     };
     body.runBatch = [this](std::int64_t first, int count, std::span<Engine> lanes,
-                           std::span<double> out) {
+                           std::span<RunEnd> out) {
       if (lanes.size() != kBatch || count < 1 || count > kBatch) wrongLanes = true;
       if (first == stoppedAt) throw StartStopped{};
       if (declinedAt >= first && declinedAt < first + count) return false;
-      for (int i = 0; i < count; ++i) out[static_cast<std::size_t>(i)] = ResultOf(first + i);
+      for (int i = 0; i < count; ++i)
+        out[static_cast<std::size_t>(i)] = RunEnd{.rPlus = ResultOf(first + i)};
       return true;
     };
     return body;

@@ -51,8 +51,11 @@ LoopBody LoggingBody(LoopLog& log, std::function<double(std::int64_t, Engine&)> 
     log.reached.push_back(position);
     log.LeaveOrdered();
   };
-  body.run = std::move(run);
-  body.consume = [&log](std::int64_t position, double result) {
+  body.run = [run = std::move(run)](std::int64_t position, Engine& engine) {
+    return RunEnd{.rPlus = run(position, engine)};
+  };
+  body.consume = [&log](std::int64_t position, const RunEnd& end) {
+    const double result = end.rPlus;
     log.EnterOrdered();
     log.consumed.push_back(position);
     log.results.push_back(result);
@@ -129,8 +132,8 @@ TEST_P(EveryExecutor, AFailingRunStopsTheLoopWhereASequenceStops) {
   LoopBody failingConsume;
   std::vector<std::int64_t> consumed;
   failingConsume.reach = [](std::int64_t) {};
-  failingConsume.run = [](std::int64_t p, Engine&) { return WorkAt(p); };
-  failingConsume.consume = [&consumed](std::int64_t p, double) {
+  failingConsume.run = [](std::int64_t p, Engine&) { return RunEnd{.rPlus = WorkAt(p)}; };
+  failingConsume.consume = [&consumed](std::int64_t p, const RunEnd&) {
     if (p == 20) throw RuntimeError(ErrorKind::FileError, "disk full");
     consumed.push_back(p);
   };
@@ -150,9 +153,9 @@ TEST_P(EveryExecutor, RunsSeeTheMasterAsItStoodOrItself) {
     engine.params.S = s + 1.0;  // a run changes its engine
     std::lock_guard lock(guard);
     seen.push_back(s);
-    return s;
+    return RunEnd{.rPlus = s};
   };
-  body.consume = [&](std::int64_t, double) { master.params.K = master.params.K + 1.0; };
+  body.consume = [&](std::int64_t, const RunEnd&) { master.params.K = master.params.K + 1.0; };
   executor->Execute(20, master, body);
   ASSERT_EQ(seen.size(), 20U);
   EXPECT_EQ(master.params.K, 20.0) << "consume may change the master";
@@ -192,9 +195,9 @@ TEST(ParallelLoopExecutor, RunsSideBySideButOnlyAFewAtATime) {
     if (p == 5) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const double result = WorkAt(p);
     running.fetch_sub(1);
-    return result;
+    return RunEnd{.rPlus = result};
   };
-  body.consume = [&](std::int64_t p, double) {
+  body.consume = [&](std::int64_t p, const RunEnd&) {
     mostAhead = std::max(mostAhead, highestStarted.load() - p);
   };
   executor.Execute(300, *std::make_unique<Engine>(), body);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "lanes/LanePath.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/PrepareEngine.hpp"
 #include "support/StartupControls.hpp"
@@ -54,8 +55,9 @@ struct AxesCase {
 
 class SweepRuns : public ::testing::TestWithParam<AxesCase> {};
 
-// u and K go side by side (per lane); R is a start frequency, whose runs go
-// one at a time; z is one constant of a batch.
+// Per-lane numbers and start frequencies go side by side; a constant of the
+// batch (z, the demes, MaxGen) splits the batches where it changes. On every
+// vector path each run's result is the one it has alone.
 TEST_P(SweepRuns, GiveEveryRunItsResultAlone) {
   const AxesCase& c = GetParam();
   ControlValues controls = testing::StartupControlValues();
@@ -64,28 +66,105 @@ TEST_P(SweepRuns, GiveEveryRunItsResultAlone) {
   const RunMode mode{.InfinitePopulation = true, .LoopOverSK = true};
   Sweep sweep;
   sweep.axes = {{FindParameter(c.first), c.firstValues}, {FindParameter(c.second), c.secondValues}};
-  Engine master;
-  PrepareEngine(master, 2, inputs);
-  std::vector<double> results;
-  SweepObserver observer;
-  observer.consume = [&](std::int64_t, double rPlus) { results.push_back(rPlus); };
-  SequentialLoopExecutor executor;
-  RunSweep(sweep, master, inputs, mode, executor, observer);
-
-  ASSERT_EQ(results.size(), static_cast<std::size_t>(sweep.RunCount()));
+  std::vector<double> alone;
   for (std::int64_t run = 0; run < sweep.RunCount(); ++run) {
-    const double alone = AloneWith(
-        inputs, mode, {{c.first, sweep.ValueAt(0, run)}, {c.second, sweep.ValueAt(1, run)}});
-    EXPECT_EQ(std::memcmp(&alone, &results[static_cast<std::size_t>(run)], sizeof alone), 0)
-        << sweep.RunName(run) << ": " << alone << " vs " << results[static_cast<std::size_t>(run)];
+    alone.push_back(AloneWith(
+        inputs, mode, {{c.first, sweep.ValueAt(0, run)}, {c.second, sweep.ValueAt(1, run)}}));
   }
+  const LanePath before = ActiveLanePath();
+  for (const LanePath path : AvailableLanePaths()) {
+    UseLanePath(path);
+    Engine master;
+    PrepareEngine(master, 2, inputs);
+    std::vector<double> results;
+    SweepObserver observer;
+    observer.consume = [&](std::int64_t, const RunEnd& end) { results.push_back(end.rPlus); };
+    SequentialLoopExecutor executor;
+    RunSweep(sweep, master, inputs, mode, executor, observer);
+    ASSERT_EQ(results.size(), alone.size());
+    for (std::size_t run = 0; run < alone.size(); ++run) {
+      EXPECT_EQ(std::memcmp(&alone[run], &results[run], sizeof(double)), 0)
+          << LanePathName(path) << ", " << sweep.RunName(static_cast<std::int64_t>(run)) << ": "
+          << alone[run] << " vs " << results[run];
+    }
+  }
+  UseLanePath(before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sweep, SweepRuns,
     ::testing::Values(AxesCase{"u", {1e-5, 1e-3, 0.02}, "K", {0.6, 1.0, 1.3, 2.0, 3.0}},
+                      AxesCase{"w", {0.0, 0.01}, "S", {-0.05, 0.1, 0.3}},
                       AxesCase{"R", {0.2, 0.5, 0.9}, "S", {-0.05, 0.1}},
-                      AxesCase{"z", {0.0, 0.5}, "S", {0.05, 0.2}}));
+                      AxesCase{"a", {0.3, 0.9}, "b", {0.5, 0.7, 1.0}},
+                      AxesCase{"z", {0.0, 0.5}, "S", {0.05, 0.2}},
+                      AxesCase{"demes", {1, 3}, "u", {1e-5, 1e-3, 0.01}},
+                      AxesCase{"diffusion", {0.1, 0.4}, "demes", {2, 4}},
+                      AxesCase{"max_gen", {30, 60}, "K", {0.5, 1.5, 2.0}}));
+
+// Every run of a finite sweep over u, with replicates, in the order of the
+// runs: the result, the outcome and its generation.
+std::vector<RunEnd> FiniteSweepOnPath(LanePath path, bool exact) {
+  UseLanePath(path);
+  RunInputs inputs = testing::InputsOf(testing::StartupControlValues());
+  inputs.params.MaxGen = 80;
+  inputs.params.Log10N = 1.5F;  // about 32 individuals: R+ fixes or is lost
+  inputs.switches.GeneticDrift = true;
+  inputs.switches.ExactSampling = exact;
+  const RunMode mode{.SingleRun = true};
+  Sweep sweep;
+  sweep.axes = {{FindParameter("u"), {1e-5, 1e-2}}};
+  sweep.replicates = 9;
+  sweep.finitePopulation = true;
+  sweep.seed = 2024;
+  Engine master;
+  PrepareEngine(master, 2, inputs);
+  std::vector<RunEnd> ends;
+  SweepObserver observer;
+  observer.consume = [&](std::int64_t, const RunEnd& end) { ends.push_back(end); };
+  SequentialLoopExecutor executor;
+  RunSweep(sweep, master, inputs, mode, executor, observer);
+  return ends;
+}
+
+// Fixation and loss are found in the same generation whether the runs go
+// side by side on any vector path or one at a time, and they agree with the
+// final frequency.
+TEST(SweepRuns, TellFixationAndLossAlikeOnEveryPath) {
+  const LanePath before = ActiveLanePath();
+  for (const bool exact : {false, true}) {
+    const std::vector<RunEnd> alone = FiniteSweepOnPath(LanePath::Scalar, exact);
+    int absorbed = 0;
+    for (const RunEnd& end : alone) {
+      if (end.outcome == RunOutcome::Lost) {
+        EXPECT_EQ(end.rPlus, 0.0);
+      }
+      if (end.outcome == RunOutcome::Fixed) {
+        EXPECT_NEAR(end.rPlus, 1.0, 1e-12);
+      }
+      if (end.outcome == RunOutcome::Segregating) {
+        EXPECT_EQ(end.absorbedAt, -1);
+      } else {
+        EXPECT_GE(end.absorbedAt, 1);
+        EXPECT_LE(end.absorbedAt, 80);
+        ++absorbed;
+      }
+    }
+    EXPECT_GT(absorbed, 0) << "a population this small loses or fixes R+ in 80 generations";
+    for (const LanePath path : AvailableLanePaths()) {
+      const std::vector<RunEnd> lanes = FiniteSweepOnPath(path, exact);
+      ASSERT_EQ(lanes.size(), alone.size());
+      for (std::size_t run = 0; run < alone.size(); ++run) {
+        EXPECT_EQ(std::memcmp(&lanes[run].rPlus, &alone[run].rPlus, sizeof(double)), 0)
+            << LanePathName(path) << " run " << run;
+        EXPECT_EQ(lanes[run].outcome, alone[run].outcome) << LanePathName(path) << " run " << run;
+        EXPECT_EQ(lanes[run].absorbedAt, alone[run].absorbedAt)
+            << LanePathName(path) << " run " << run;
+      }
+    }
+  }
+  UseLanePath(before);
+}
 
 }  // namespace
 }  // namespace recmod

@@ -1,0 +1,67 @@
+// The fixation of the modifier obeys the theory of a Wright-Fisher
+// population: without selection R+ fixes with the probability of its start
+// frequency, whatever the population size, and every run ends absorbed long
+// after the expected time to absorption.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "run/PrepareEngine.hpp"
+#include "support/StartupControls.hpp"
+#include "sweep/RunSweep.hpp"
+#include "sweep/SweepSummary.hpp"
+
+namespace recmod {
+namespace {
+
+struct NeutralCase {
+  float log10N;
+  double startR;
+  std::int64_t replicates;
+};
+
+class NeutralModifier : public ::testing::TestWithParam<NeutralCase> {};
+
+TEST_P(NeutralModifier, FixesWithTheProbabilityOfItsStartFrequency) {
+  const NeutralCase& c = GetParam();
+  RunInputs inputs = testing::InputsOf(testing::StartupControlValues());
+  // No selection and no mutation: R+ and R- differ only in how they
+  // recombine, which changes nothing without fitness differences.
+  inputs.params.S = 0.0;
+  inputs.params.u = 0.0;
+  inputs.params.w = 0.0;
+  inputs.params.Log10N = c.log10N;
+  inputs.params.MaxGen = 2000;
+  inputs.start.R = c.startR;
+  inputs.switches.GeneticDrift = true;
+  inputs.switches.ExactSampling = true;
+  Sweep sweep;
+  sweep.axes = {{FindParameter("R"), {c.startR}}};
+  sweep.replicates = c.replicates;
+  sweep.finitePopulation = true;
+  sweep.seed = 77;
+  Engine master;
+  PrepareEngine(master, 2, inputs);
+  PointSummary summary;
+  SweepObserver observer;
+  observer.consume = [&](std::int64_t, const RunEnd& end) { summary.Add(end); };
+  SequentialLoopExecutor executor;
+  RunSweep(sweep, master, inputs, RunMode{.SingleRun = true}, executor, observer);
+
+  const double n = static_cast<double>(summary.count());
+  const double standardError = std::sqrt(c.startR * (1.0 - c.startR) / n);
+  EXPECT_NEAR(summary.fixed().value, c.startR, 3.0 * standardError);
+  EXPECT_DOUBLE_EQ(summary.fixed().value + summary.lost().value, 1.0)
+      << "2000 generations absorb every run of so small a population";
+  // The mean final frequency is the share fixed: every run ends at 0 or 1.
+  EXPECT_NEAR(summary.mean(), summary.fixed().value, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, NeutralModifier,
+                         ::testing::Values(NeutralCase{1.0F, 0.3, 4000},
+                                           NeutralCase{1.5F, 0.5, 3000},
+                                           NeutralCase{2.0F, 0.2, 2000}),
+                         [](const auto& param) { return "case" + std::to_string(param.index); });
+
+}  // namespace
+}  // namespace recmod
