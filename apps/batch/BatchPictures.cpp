@@ -5,16 +5,11 @@
 #include <stdexcept>
 
 #include "OutputPaths.hpp"
+#include "PictureModule.hpp"
+#include "PictureModuleLoader.hpp"
 #include "driver/FinishedSweep.hpp"
 #include "output/RecordedPlot.hpp"
 #include "output/sweep/SweepReports.hpp"
-
-#if defined(RECMOD_WITH_PICTURES)
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include "PictureModule.hpp"
-#endif
 
 namespace recmod::batch {
 
@@ -30,76 +25,13 @@ bool EndsWithNoCase(const std::string& text, const std::string& ending) {
   return true;
 }
 
-#if defined(RECMOD_WITH_PICTURES)
-// The directory of the running program, where the picture module lies.
-std::string ProgramDirectory() {
-  std::error_code ec;
-  const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string(".") : program.parent_path().string();
-}
-
-// Where the picture module lies: next to the program in a build tree, in the
-// package's library directory (relative to the program) once installed.
-std::string PictureModulePath() {
-  const std::filesystem::path directory = ProgramDirectory();
-  const std::filesystem::path besideProgram = directory / kPictureModuleName;
-#if defined(RECMOD_PICTURE_MODULE_INSTALL_DIR)
-  std::error_code ec;
-  if (!std::filesystem::exists(besideProgram, ec)) {
-    const std::filesystem::path installed =
-        directory / RECMOD_PICTURE_MODULE_INSTALL_DIR / kPictureModuleName;
-    if (std::filesystem::exists(installed, ec)) return installed.lexically_normal().string();
-  }
-#endif
-  return besideProgram.string();
-}
-
-// Loads the picture module once and finds one of its entry points.
-void* PictureEntry(const char* symbol) {
-  static void* module = nullptr;
-  if (module == nullptr) {
-    const std::string path = PictureModulePath();
-    module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-      const char* reason = dlerror();
-      throw std::runtime_error("pictures are unavailable: cannot load " + path + ": " +
-                               (reason != nullptr ? reason : "unknown reason"));
-    }
-  }
-  void* entry = dlsym(module, symbol);
-  if (entry == nullptr) {
-    throw std::runtime_error(std::string("pictures are unavailable: the picture module has no ") +
-                             symbol);
-  }
-  return entry;
-}
-
 void WriteSweep(const SweepPicture& picture, const std::string& path) {
-  const auto render = reinterpret_cast<RecmodRenderSweepFn>(PictureEntry(kRenderSweepSymbol));
-  char error[1024] = "";
-  if (render(&picture, path.c_str(), error, sizeof error) != 0) {
-    throw std::runtime_error(path + ": " + error);
-  }
+  RenderThroughModule<RecmodRenderSweepFn>(kRenderSweepSymbol, picture, path);
 }
 
 void WritePlot(const RecordedPlot& plot, const std::string& path) {
-  const auto render = reinterpret_cast<RecmodRenderPlotFn>(PictureEntry(kRenderPlotSymbol));
-  char error[1024] = "";
-  if (render(&plot, path.c_str(), error, sizeof error) != 0) {
-    throw std::runtime_error(path + ": " + error);
-  }
+  RenderThroughModule<RecmodRenderPlotFn>(kRenderPlotSymbol, plot, path);
 }
-#else
-[[noreturn]] void Unavailable() {
-  throw std::runtime_error("pictures are unavailable: this recmod-batch was built without Qt");
-}
-void WriteSweep(const SweepPicture&, const std::string&) {
-  Unavailable();
-}
-void WritePlot(const RecordedPlot&, const std::string&) {
-  Unavailable();
-}
-#endif
 
 const char* KindName(const SweepResults& results) {
   return std::holds_alternative<SkSweep>(results) ? "loop over S and K" : "loop over Log10(N)";

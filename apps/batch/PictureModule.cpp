@@ -1,4 +1,4 @@
-// The picture module: the window's rendering behind two C entry points.
+// The picture module: the window's rendering behind C entry points.
 #include "PictureModule.hpp"
 
 #include <QString>
@@ -6,6 +6,7 @@
 
 #include "render/OffscreenGui.hpp"
 #include "render/PlotRendering.hpp"
+#include "render/StudyRendering.hpp"
 #include "render/SweepRendering.hpp"
 
 namespace {
@@ -32,4 +33,9 @@ extern "C" __attribute__((visibility("default"))) int recmod_render_plot(
 extern "C" __attribute__((visibility("default"))) int recmod_render_sweep(
     const recmod::SweepPicture* picture, const char* path, char* error, std::size_t errorSize) {
   return RenderInto(*picture, path, error, errorSize, recmod::RenderSweepPicture);
+}
+
+extern "C" __attribute__((visibility("default"))) int recmod_render_study(
+    const recmod::StudyPicture* picture, const char* path, char* error, std::size_t errorSize) {
+  return RenderInto(*picture, path, error, errorSize, recmod::RenderStudyPicture);
 }

@@ -7,6 +7,7 @@
 
 namespace recmod {
 struct RecordedPlot;
+struct StudyPicture;
 struct SweepPicture;
 }  // namespace recmod
 
@@ -17,9 +18,12 @@ using RecmodRenderPlotFn = int (*)(const recmod::RecordedPlot* plot, const char*
                                    std::size_t errorSize);
 using RecmodRenderSweepFn = int (*)(const recmod::SweepPicture* picture, const char* path,
                                     char* error, std::size_t errorSize);
+using RecmodRenderStudyFn = int (*)(const recmod::StudyPicture* picture, const char* path,
+                                    char* error, std::size_t errorSize);
 }
 
 // The file name of the module, beside the recmod-batch program.
 inline constexpr const char* kPictureModuleName = "recmod-batch-pictures.so";
 inline constexpr const char* kRenderPlotSymbol = "recmod_render_plot";
 inline constexpr const char* kRenderSweepSymbol = "recmod_render_sweep";
+inline constexpr const char* kRenderStudySymbol = "recmod_render_study";

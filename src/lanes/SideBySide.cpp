@@ -1,7 +1,9 @@
 #include "lanes/SideBySide.hpp"
 
 #include <memory>
+#include <vector>
 
+#include "lanes/BatchConstants.hpp"
 #include "lanes/LanePath.hpp"
 #include "model/RecordedTable.hpp"
 #include "model/RuntimeError.hpp"
@@ -19,6 +21,41 @@ struct DrawnBatch {
   std::int64_t first = 0;
   bool valid = false;
 };
+
+bool AllAgree(std::span<const Engine> runs) {
+  const BatchConstants shared = BatchConstantsOf(runs.front());
+  for (const Engine& run : runs) {
+    if (!(BatchConstantsOf(run) == shared)) return false;
+  }
+  return true;
+}
+
+// Runs lanes[0 .. count - 1], set up, in stretches of consecutive runs that
+// agree in the constants of a batch, each stretch side by side in a batch of
+// its own (filled up with copies of its first run). False when a stretch
+// must go one at a time.
+bool RunStretches(std::span<Engine> lanes, int count, const RunInputs& inputs, const RunMode& mode,
+                  const std::atomic<bool>* stopRequested, std::span<RunEnd> results) {
+  std::vector<Engine> stretch(lanes.size());
+  int first = 0;
+  while (first < count) {
+    const BatchConstants shared = BatchConstantsOf(lanes[static_cast<std::size_t>(first)]);
+    int end = first + 1;
+    while (end < count && BatchConstantsOf(lanes[static_cast<std::size_t>(end)]) == shared) ++end;
+    for (std::size_t l = 0; l < stretch.size(); ++l) {
+      const int run = first + static_cast<int>(l) < end ? first + static_cast<int>(l) : first;
+      stretch[l] = lanes[static_cast<std::size_t>(run)];
+    }
+    if (RunLaneBatch(stretch, inputs, mode, stopRequested, nullptr) != LaneOutcome::Finished) {
+      return false;
+    }
+    for (int run = first; run < end; ++run) {
+      results[static_cast<std::size_t>(run)] = stretch[static_cast<std::size_t>(run - first)].End();
+    }
+    first = end;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -58,6 +95,12 @@ void RunSideBySide(LoopBody& body, SetUpRun setUp, const Engine& prepared, const
       return false;
     }
     if (messages.count > 0) return false;
+    if (!AllAgree(lanes.first(static_cast<std::size_t>(count)))) {
+      // A sweep over a constant of the batch: each stretch of runs that share
+      // it goes side by side on its own.
+      if (drawn) return false;
+      return RunStretches(lanes, count, *in, mode, stopRequested, results);
+    }
     // Lanes beyond the last run repeat the first.
     for (std::size_t l = static_cast<std::size_t>(count); l < lanes.size(); ++l) {
       lanes[l] = lanes[0];

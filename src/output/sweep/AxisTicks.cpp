@@ -43,6 +43,45 @@ std::vector<double> AxisTicks(double low, double high, int most) {
   return ticks;
 }
 
+namespace {
+
+// m times the power of ten `exponent`, rounded once: 5E-04 is 5 / 10^4, the
+// double nearest to 0.0005.
+double TimesPowerOfTen(double m, int exponent) {
+  return exponent < 0 ? m / std::pow(10.0, -exponent) : m * std::pow(10.0, exponent);
+}
+
+}  // namespace
+
+std::vector<double> LogAxisTicks(double low, double high, int most) {
+  if (!(low > 0.0) || !(high > 0.0) || !std::isfinite(low) || !std::isfinite(high)) return {};
+  if (high < low) std::swap(low, high);
+  most = std::max(most, 2);
+  const int first = static_cast<int>(std::floor(std::log10(low)));
+  const int last = static_cast<int>(std::ceil(std::log10(high)));
+  auto within = [&](double tick) { return tick >= low * (1 - 1e-9) && tick <= high * (1 + 1e-9); };
+  auto ticksOf = [&](const std::vector<double>& mantissas, int every) {
+    std::vector<double> ticks;
+    // Every `every`-th power of ten, counted from a multiple of `every`.
+    for (int exponent = first; exponent <= last; ++exponent) {
+      if (exponent % every != 0) continue;
+      for (const double m : mantissas) {
+        const double tick = TimesPowerOfTen(m, exponent);
+        if (within(tick)) ticks.push_back(tick);
+      }
+    }
+    return ticks;
+  };
+  std::vector<double> ticks = ticksOf({1.0, 2.0, 5.0}, 1);
+  // A double's powers of ten span about 630: every 200th leaves at most 4.
+  for (const int every : {1, 2, 3, 5, 10, 20, 50, 100, 200}) {
+    if (static_cast<int>(ticks.size()) <= most) break;
+    ticks = ticksOf({1.0}, every);
+  }
+  if (ticks.size() < 2) ticks = AxisTicks(low, high, most);
+  return ticks;
+}
+
 std::string PictureNumberText(double value) {
   return WithoutSignBlank(NumberText(value));
 }

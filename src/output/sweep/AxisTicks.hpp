@@ -11,6 +11,13 @@ namespace recmod {
 // value alone.
 std::vector<double> AxisTicks(double low, double high, int most);
 
+// The ticks of a log axis from `low` to `high` (both > 0): 1, 2 and 5 times
+// the powers of ten, or the powers of ten alone, or every second, fifth, ...
+// power of ten, whichever is the richest that fits in `most`. A range too
+// narrow for two of them takes AxisTicks' round values. Nothing when an end is
+// not positive.
+std::vector<double> LogAxisTicks(double low, double high, int most);
+
 // The label of a tick or a value in a picture: the report number format with
 // its sign blank left out (".05", "1E-05", "-.25").
 std::string PictureNumberText(double value);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +18,19 @@ struct StudyPictureAxis {
 
 struct StudyPicture {
   std::vector<StudyPictureAxis> axes;  // one or two (more are refused)
-  std::vector<double> means;           // one per point
+  std::vector<double> means;           // one per point; NaN where a point has no run
   std::vector<double> standardErrors;  // one per point (0 with one run per point)
   double startFrequency = 0.5;
 };
+
+// Why a study with `axisCount` axes has no picture ("a picture of a study
+// shows one or two axes; this study has 3 (...)"), or nothing when it has
+// one or two: a front end can refuse before anything runs.
+std::optional<std::string> StudyPictureRefusal(std::size_t axisCount);
+
+// Why `picture` cannot be drawn: too many or too few axes, an axis without
+// values, means or standard errors that do not match the grid, a log axis
+// with a value that is not positive. Nothing when it can.
+std::optional<std::string> StudyPictureProblem(const StudyPicture& picture);
 
 }  // namespace recmod

@@ -165,6 +165,38 @@ TEST(AxisTicks, RoundValuesWithinTheRangeInTheReportFormat) {
   }
 }
 
+TEST(AxisTicks, LogAxesTickRoundMultiplesOfPowersOfTen) {
+  using Texts = std::vector<std::string>;
+  EXPECT_EQ(Labels(LogAxisTicks(1e-4, 1e-2, 6)), (Texts{".0001", ".001", ".01"}));
+  EXPECT_EQ(Labels(LogAxisTicks(1e-4, 1e-3, 6)), (Texts{".0001", ".0002", ".0005", ".001"}));
+  EXPECT_EQ(Labels(LogAxisTicks(3e-3, 0.2, 6)), (Texts{".005", ".01", ".02", ".05", ".1", ".2"}));
+  // Every second power of ten would be 7: every third.
+  EXPECT_EQ(Labels(LogAxisTicks(1e-12, 1.0, 6)), (Texts{"1E-12", "1E-09", "1E-06", ".001", "1"}));
+  // Within a decade, round values.
+  EXPECT_EQ(Labels(LogAxisTicks(0.3, 0.4, 6)), (Texts{".3", ".32", ".34", ".36", ".38", ".4"}));
+  EXPECT_TRUE(LogAxisTicks(0.0, 1.0, 6).empty());
+
+  // Whatever the positive range, at most `most` ticks, at least two, all
+  // inside, increasing.
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> exponent(-300.0, 300.0);
+  std::uniform_real_distribution<double> decades(-1.0, 2.7);
+  for (int trial = 0; trial < 500; ++trial) {
+    const double low = std::pow(10.0, exponent(random));
+    const double high = low * (1.0 + std::pow(10.0, decades(random)));
+    const auto ticks = LogAxisTicks(low, high, 6);
+    EXPECT_GE(ticks.size(), 2U) << low << " " << high;
+    EXPECT_LE(ticks.size(), 6U) << low << " " << high;
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+      EXPECT_GE(ticks[i], low * (1 - 1e-9));
+      EXPECT_LE(ticks[i], high * (1 + 1e-9));
+      if (i > 0) {
+        EXPECT_GT(ticks[i], ticks[i - 1]);
+      }
+    }
+  }
+}
+
 TEST(AxisTicks, PositionsAmongTheCellValues) {
   const std::vector<double> k = {0.8, 0.9, 1.0, 1.1};
   EXPECT_TRUE(PositionAmong(k, 0.95).valid);
