@@ -478,7 +478,8 @@ ParseResult ParseCommandLine(int argc, char** argv) {
          "--table", tableText,
          "also write the results in long format to a CSV file: one row per run "
          "(S,K,final_rplus or log10n,iteration,seed,position,final_rplus) or, for a single run, "
-         "per generation, class and haplotype (the plotted deme mean)")
+         "per generation, class and haplotype (the plotted deme mean); for a study "
+         "(--sweep), run,<axes>,replicate,seed,rplus,outcome,generation")
       ->type_name("FILE.csv");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");

@@ -128,9 +128,7 @@ void RunStudy(const Study& study, LoopExecutor& executor, const StudyObserver& o
   if (study.sweep.RunCount() == 0) return;
   SweepObserver sweepObserver;
   sweepObserver.stopRequested = observer.stopRequested;
-  sweepObserver.consume = [&](std::int64_t run, double rPlus) {
-    observer.consume(run, RunEnd{.rPlus = rPlus});
-  };
+  sweepObserver.consume = observer.consume;
   RunSweep(study.sweep, master, inputs, mode, executor, sweepObserver);
 }
 

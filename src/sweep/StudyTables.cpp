@@ -35,18 +35,6 @@ std::string ShareText(const Share& share) {
 
 }  // namespace
 
-const char* RunOutcomeName(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::Fixed:
-      return "fixed";
-    case RunOutcome::Lost:
-      return "lost";
-    case RunOutcome::Segregating:
-      return "segregating";
-  }
-  return "segregating";
-}
-
 std::string RunTableHeader(const Study& study) {
   return "run," + AxisNames(study) + "replicate,seed,rplus,outcome,generation\n";
 }

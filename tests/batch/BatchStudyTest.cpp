@@ -120,6 +120,14 @@ TEST(BatchStudy, TablesHoldEveryRunAndEachPointsStatistics) {
     EXPECT_EQ(runs[row][Column(runs, "seed")], "7");
     const double rPlus = std::stod(runs[row][Column(runs, "rplus")]);
     EXPECT_TRUE(rPlus >= 0.0 && rPlus <= 1.0) << rPlus;
+    // Fixed means R+ alone is left, lost that it is gone; only then a generation.
+    const std::string& ended = runs[row][Column(runs, "outcome")];
+    const std::string& generation = runs[row][Column(runs, "generation")];
+    if (ended != "segregating") {
+      EXPECT_EQ(rPlus, ended == "fixed" ? 1.0 : 0.0) << row;
+      EXPECT_LE(std::stoi(generation), 40);
+    }
+    EXPECT_EQ(generation.empty(), ended == "segregating") << row;
   }
   EXPECT_EQ(runs[5][1], "1");    // log10n of run 4: the first axis varies slowest
   EXPECT_EQ(runs[5][2], "0.5");  // R of run 4
@@ -129,12 +137,19 @@ TEST(BatchStudy, TablesHoldEveryRunAndEachPointsStatistics) {
     ASSERT_EQ(row.size(), points[0].size());
     EXPECT_EQ(row[Column(points, "n")], "4");
     double sum = 0.0;
+    int fixedRuns = 0;
+    int lostRuns = 0;
     for (std::size_t run = 0; run < 4; ++run) {
-      sum += std::stod(runs[1 + point * 4 + run][Column(runs, "rplus")]);
+      const std::vector<std::string>& cells = runs[1 + point * 4 + run];
+      sum += std::stod(cells[Column(runs, "rplus")]);
+      fixedRuns += cells[Column(runs, "outcome")] == "fixed" ? 1 : 0;
+      lostRuns += cells[Column(runs, "outcome")] == "lost" ? 1 : 0;
     }
     EXPECT_NEAR(std::stod(row[Column(points, "mean")]), sum / 4.0, 1e-15);
     const double fixed = std::stod(row[Column(points, "fixed")]);
     const double lost = std::stod(row[Column(points, "lost")]);
+    EXPECT_EQ(fixed, fixedRuns / 4.0);
+    EXPECT_EQ(lost, lostRuns / 4.0);
     EXPECT_LE(fixed + lost, 1.0);
     EXPECT_LE(std::stod(row[Column(points, "fixed_low")]), fixed);
     EXPECT_GE(std::stod(row[Column(points, "fixed_high")]), fixed);

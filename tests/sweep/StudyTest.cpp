@@ -173,15 +173,17 @@ TEST(Study, FiniteStudyGivesTheLoopOverLog10NsNumbers) {
   loop.handsOnS = true;
   Engine master;
   PrepareEngine(master, 2, inputs);
-  std::vector<double> loopResults;
   SweepObserver observer;
-  observer.consume = [&](std::int64_t, double rPlus) { loopResults.push_back(rPlus); };
+  std::vector<RunEnd> loopEnds;
+  observer.consume = [&](std::int64_t, const RunEnd& end) { loopEnds.push_back(end); };
   SequentialLoopExecutor executor;
   RunSweep(loop, master, inputs, RunMode{.LoopOverLog10N = true}, executor, observer);
 
-  ASSERT_EQ(ends.size(), loopResults.size());
+  ASSERT_EQ(ends.size(), loopEnds.size());
   for (std::size_t run = 0; run < ends.size(); ++run) {
-    EXPECT_TRUE(SameBits(ends[run].rPlus, loopResults[run])) << run;
+    EXPECT_TRUE(SameBits(ends[run].rPlus, loopEnds[run].rPlus)) << run;
+    EXPECT_EQ(ends[run].outcome, loopEnds[run].outcome) << run;
+    EXPECT_EQ(ends[run].absorbedAt, loopEnds[run].absorbedAt) << run;
     EXPECT_GE(ends[run].rPlus, 0.0);
     EXPECT_LE(ends[run].rPlus, 1.0);
   }
@@ -240,7 +242,13 @@ TEST(StudyTables, WriteOneRowPerRunAndPerPoint) {
   PointSummary none;
   none.Add(RunEnd{.rPlus = 0.5});
   EXPECT_EQ(SummaryTableRow(study, 0, none).back(), '\n');
-  EXPECT_EQ(Cells(SummaryTableRow(study, 0, none)).back(), "");
+  const std::vector<std::string> noneRow = Cells(SummaryTableRow(study, 0, none));
+  EXPECT_EQ(noneRow.back(), "");
+  // No run fixed or lost: both intervals start at 0 exactly.
+  for (const char* name : {"fixed_low", "lost_low"}) {
+    const auto at = std::find(names.begin(), names.end(), name) - names.begin();
+    EXPECT_EQ(noneRow[static_cast<std::size_t>(at)], "0") << name;
+  }
 }
 
 }  // namespace
