@@ -175,8 +175,25 @@ void WriteTable(const py::object& path, const std::string& header, std::int64_t 
   file.attr("close")();
 }
 
+// A repeat writes the tables under these names into a directory of its own:
+// each must be a bare file name, and the two must differ.
+void CheckOutputNames(const std::string& tableFile, const std::string& summaryFile) {
+  for (const auto& [what, name] : {std::pair{"table", &tableFile}, {"summary", &summaryFile}}) {
+    if (name->empty() || name->find('/') != std::string::npos || *name == "." || *name == ".." ||
+        *name == kRunRecordFileName) {
+      throw SettingsError(std::string(what) + " = \"" + *name +
+                          "\" must be a plain file name (no directory), not the record's own");
+    }
+  }
+  if (tableFile == summaryFile) {
+    throw SettingsError("table and summary must be different file names, not both \"" + tableFile +
+                        "\"");
+  }
+}
+
 StudyRecord RecordOf(const SweepResult& result, const std::string& tableFile,
                      const std::string& summaryFile) {
+  CheckOutputNames(tableFile, summaryFile);
   StudyRecord record;
   record.study = result.study;
   record.frontEnd = "python";
@@ -452,13 +469,15 @@ summary_csv write them (under the names `table` and `summary`).)")
           "save_record",
           [](const SweepResult& result, const py::object& path, const std::string& table,
              const std::string& summary) {
+            // The record first: a name it refuses leaves no file behind.
+            const py::bytes text(StudyRecordText(RecordOf(result, table, summary)));
             const py::module_ os = py::module_::import("os");
             py::object target = os.attr("fspath")(path);
             if (os.attr("path").attr("isdir")(target).cast<bool>()) {
               target = os.attr("path").attr("join")(target, kRunRecordFileName);
             }
             const py::object file = py::module_::import("builtins").attr("open")(target, "wb");
-            file.attr("write")(py::bytes(StudyRecordText(RecordOf(result, table, summary))));
+            file.attr("write")(text);
             file.attr("close")();
             return target;
           },

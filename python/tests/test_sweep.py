@@ -104,11 +104,26 @@ BAD_SWEEPS = [
     ({}, dict(replicates=1.0), TypeError, "replicates must be a whole number"),
 ]
 
+BAD_RECORD_NAMES = [
+    (dict(table="out/table.csv"), "must be a plain file name"),
+    (dict(summary=".."), "must be a plain file name"),
+    (dict(table="recmod-run.json"), "not the record's own"),
+    (dict(table="t.csv", summary="t.csv"), "different file names"),
+]
+
 
 @pytest.mark.parametrize("axes,keywords,error,message", BAD_SWEEPS)
 def test_bad_sweeps_are_refused_before_any_run(axes, keywords, error, message):
     with pytest.raises(error, match=message):
         recmod.sweep(SHORT, axes, **keywords)
+
+
+@pytest.mark.parametrize("names,message", BAD_RECORD_NAMES)
+def test_a_record_names_files_that_a_repeat_can_write(tmp_path, names, message):
+    result = recmod.sweep(SHORT, {"S": [0.1]})
+    with pytest.raises(ValueError, match=message):
+        result.save_record(tmp_path, **names)
+    assert not list(tmp_path.iterdir())
 
 
 def test_pandas_frames_and_a_clear_error_without_pandas(monkeypatch):
