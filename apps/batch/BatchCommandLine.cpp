@@ -307,9 +307,6 @@ void ParseStudyOptions(const CLI::App& app, BatchRequest& request, const StudyOp
       throw UsageError(std::string(option) + " does not go with --sweep (a study)");
     }
   }
-  if (app.count("--plot") > 0) {
-    throw UsageError("--plot: a study has no picture yet; --table and --summary write its results");
-  }
   if (texts.population == "finite" || texts.population == "infinite") {
     request.finitePopulation = texts.population == "finite";
   } else {
@@ -319,10 +316,10 @@ void ParseStudyOptions(const CLI::App& app, BatchRequest& request, const StudyOp
   if (app.count("--replicates") > 0) request.replicates = ParseReplicates(texts.replicates);
   if (!texts.summary.empty()) request.summaryFile = texts.summary;
   request.force = texts.force;
-  if (!request.tableFile && !request.summaryFile) {
+  if (!request.tableFile && !request.summaryFile && !request.plotFile) {
     throw UsageError(
-        "--sweep: a study needs --table FILE.csv, --summary FILE.csv or both "
-        "for its results");
+        "--sweep: a study needs --table FILE.csv, --summary FILE.csv or --plot "
+        "FILE for its results");
   }
 }
 
@@ -457,8 +454,10 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   app.add_option("--plot", plotText,
                  "write a picture when the start has finished: in modes 0 and 1 the plot of "
                  "the run (the window's stacked curves), in mode 2 a heat map of the final R+ "
-                 "frequency over S and K, in mode 3 its mean against Log10(N); PNG or SVG by "
-                 "the name's ending (needs a build with Qt, no display)")
+                 "frequency over S and K, in mode 3 its mean against Log10(N); for a study "
+                 "with one axis the mean with a band of 2 standard errors, with two a heat "
+                 "map of the mean; PNG or SVG by the name's ending (needs a build with Qt, no "
+                 "display)")
       ->type_name("FILE.png|FILE.svg");
   std::string replotText;
   app.add_option("--replot", replotText,

@@ -18,6 +18,7 @@
 #include "EscapedText.hpp"
 #include "OutputPaths.hpp"
 #include "ProcessOutput.hpp"
+#include "StudyPictureFile.hpp"
 #include "driver/SweepOptionText.hpp"
 #include "model/RuntimeError.hpp"
 #include "numbers/DecimalParse.hpp"
@@ -120,6 +121,7 @@ void PrintNotices(const std::vector<std::string>& notices) {
 struct StudyPlan {
   std::optional<std::string> table;
   std::optional<std::string> summary;
+  std::optional<std::string> picture;
   std::string directory;  // the save directory, which receives the record
   int threads = 1;
   bool progress = false;
@@ -129,6 +131,7 @@ struct StudyPlan {
 void CheckStudyOutputs(const StudyPlan& plan) {
   OutputPaths outputs;
   outputs.table = plan.table;
+  outputs.picture = plan.picture;
   CheckOutputPaths(outputs, plan.directory);
   if (plan.summary) {
     OutputPaths summary;
@@ -149,6 +152,40 @@ void CheckStudyOutputs(const StudyPlan& plan) {
                      EscapedText(fs::path(*plan.table).filename().string()) +
                      "\"; a repeat would write one over the other");
   }
+}
+
+// Whether `values` are spaced evenly in log10 (as FROM:TO:log:COUNT makes
+// them) and not evenly on a line, so that a picture draws their axis on a
+// log scale.
+bool EvenInLog(const std::vector<double>& values) {
+  if (values.size() < 3) return false;
+  for (const double value : values) {
+    if (!(value > 0.0)) return false;
+  }
+  const double logStep = std::log10(values[1]) - std::log10(values[0]);
+  const double step = values[1] - values[0];
+  bool evenOnALine = true;
+  for (std::size_t i = 1; i < values.size(); ++i) {
+    const double thisLogStep = std::log10(values[i]) - std::log10(values[i - 1]);
+    if (!(std::fabs(thisLogStep - logStep) <= 1e-9 * std::fabs(logStep))) return false;
+    evenOnALine =
+        evenOnALine && std::fabs(values[i] - values[i - 1] - step) <= 1e-9 * std::fabs(step);
+  }
+  return !evenOnALine;
+}
+
+// The picture of a study without its means, which the runs fill in.
+StudyPicture PictureFrame(const Study& study) {
+  StudyPicture picture;
+  for (const SweepAxis& axis : study.sweep.axes) {
+    picture.axes.push_back(
+        StudyPictureAxis{std::string(axis.parameter->label), axis.values, EvenInLog(axis.values)});
+  }
+  const auto points = static_cast<std::size_t>(study.sweep.PointCount());
+  picture.means.assign(points, std::nan(""));
+  picture.standardErrors.assign(points, 0.0);
+  picture.startFrequency = study.Base("R");
+  return picture;
 }
 
 // What came of a study's runs.
@@ -190,15 +227,22 @@ StudyEnd CarryOutStudy(StudyRecord record, const StudyPlan& plan) {
       summary->Append(SummaryTableHeader(study));
     }
     const std::int64_t total = sweep.RunCount();
+    std::optional<StudyPicture> picture;
+    if (plan.picture) picture = PictureFrame(study);
     PointSummary point;
     StudyObserver observer;
     observer.stopRequested = &stop;
     observer.consume = [&](std::int64_t run, const RunEnd& runEnd) {
       if (table) table->Append(RunTableRow(study, run, runEnd));
-      if (summary) {
+      if (summary || picture) {
         point.Add(runEnd);
         if (sweep.ReplicateOf(run) + 1 == sweep.replicates) {
-          summary->Append(SummaryTableRow(study, sweep.PointOf(run), point));
+          const std::int64_t at = sweep.PointOf(run);
+          if (summary) summary->Append(SummaryTableRow(study, at, point));
+          if (picture) {
+            picture->means[static_cast<std::size_t>(at)] = point.mean();
+            picture->standardErrors[static_cast<std::size_t>(at)] = point.standardError();
+          }
           point = PointSummary{};
         }
       }
@@ -226,6 +270,16 @@ StudyEnd CarryOutStudy(StudyRecord record, const StudyPlan& plan) {
       if (plan.table) record.table = OutputOf(*plan.table);
       if (plan.summary) record.summary = OutputOf(*plan.summary);
       record.status = "done";
+      if (picture) {
+        try {
+          WriteStudyPicture(*picture, *plan.picture, plan.directory);
+        } catch (const std::exception& error) {
+          std::fprintf(stderr, "recmod-batch: --plot: %s\n", error.what());
+          record.status = "error";
+          record.message = std::string("--plot: ") + error.what();
+          end.exitStatus = kExitRuntimeError;
+        }
+      }
     }
   } catch (const RuntimeError& error) {
     progress.FinishProgress();
@@ -255,6 +309,7 @@ void TellWhereOutputsWent(const StudyPlan& plan) {
   if (plan.quiet) return;
   if (plan.table) std::printf("table written to %s\n", EscapedText(*plan.table).c_str());
   if (plan.summary) std::printf("summary written to %s\n", EscapedText(*plan.summary).c_str());
+  if (plan.picture) std::printf("picture written to %s\n", EscapedText(*plan.picture).c_str());
 }
 
 std::string SaveDirectoryOf(const BatchRequest& request) {
@@ -318,6 +373,12 @@ int RunStudyRequest(const BatchRequest& request, const BatchHooks& hooks) {
     StudyPlan plan;
     plan.table = request.tableFile;
     plan.summary = request.summaryFile;
+    plan.picture = request.plotFile;
+    if (plan.picture) {
+      if (const auto refusal = StudyPictureRefusal(study.sweep.axes.size())) {
+        throw UsageError("--plot: " + *refusal);
+      }
+    }
     plan.directory = ReportDirectory(sim.controls.Text(kSaveDirectoryField));
     plan.threads = request.threads;
     plan.progress = request.progress;

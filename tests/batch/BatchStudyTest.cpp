@@ -92,7 +92,7 @@ TEST(BatchStudy, BadInputIsAUsageErrorBeforeAnythingIsWritten) {
   TempDirectory work;
   const ProgramOutcome noOutput = RunBatchIn(work.path(), {"--sweep", "u=0.1"});
   EXPECT_EQ(noOutput.status, 2);
-  EXPECT_NE(noOutput.err.find("needs --table FILE.csv, --summary FILE.csv or both"),
+  EXPECT_NE(noOutput.err.find("needs --table FILE.csv, --summary FILE.csv or --plot FILE"),
             std::string::npos);
 }
 
@@ -227,6 +227,31 @@ TEST(BatchStudy, AnAxisBeyondTheWindowsRangeRunsAndIsNotedOnce) {
   ASSERT_EQ(runs.size(), 6U);
   EXPECT_EQ(runs[5][1], "0.01");
   EXPECT_EQ(runs[3][1], "0.001");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BatchStudy, DrawsOneOrTwoAxesAndRefusesMoreBeforeRunning) {
+  if (!RECMOD_TEST_PICTURES) GTEST_SKIP() << "a build without pictures";
+  TempDirectory work;
+  for (const std::vector<std::string>& axes :
+       {std::vector<std::string>{"--sweep", "u=1e-5:1e-2:log:4"},
+        std::vector<std::string>{"--sweep", "u=1e-5:1e-2:log:4", "--sweep", "K=0.9,1.1"}}) {
+    std::vector<std::string> arguments = axes;
+    arguments.insert(arguments.end(), {"--maxgen", "20", "--plot", "study.png"});
+    const ProgramOutcome outcome = RunBatchIn(work.path(), arguments);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReadFileBytes(work / "study.png").substr(1, 3), "PNG");
+    fs::remove(work / "study.png");
+  }
+  fs::remove(work / "recmod-run.json");
+  const ProgramOutcome three = RunBatchIn(
+      work.path(), {"--sweep", "u=0.1", "--sweep", "K=1", "--sweep", "S=0.1", "--plot", "s.png"});
+  EXPECT_EQ(three.status, 2);
+  EXPECT_NE(three.err.find("shows one or two axes"), std::string::npos) << three.err;
+  EXPECT_EQ(EntriesIn(work.path()), 0U);
 }
 
 }  // namespace
