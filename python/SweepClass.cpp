@@ -343,7 +343,8 @@ force=True allows more than 10**7 runs.
 Raises ValueError (TypeError for a wrong type) before any run for an unknown
 parameter (naming the nearest), an axis given twice (by name and alias), an
 empty axis, NaN or a value outside the domain, replicates < 1 or > 1 with an
-infinite population, an axis over log10n with an infinite population.
+infinite population, an axis over log10n with an infinite population,
+settings.drift set against the population, a seed without drift.
 Returns a SweepResult: .runs, .summary(), .to_pandas(), .to_csv(),
 .summary_csv(), .record(), .save_record(), .seed, .axes, .settings.)";
 
