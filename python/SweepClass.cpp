@@ -3,15 +3,14 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
-#include <cmath>
-#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "ModuleStudies.hpp"
-#include "SettingsClass.hpp"
 #include "StrictArguments.hpp"
+#include "SweepArguments.hpp"
+#include "SweepTables.hpp"
 #include "Watched.hpp"
 #include "record/RunRecord.hpp"
 #include "record/StudyRecord.hpp"
@@ -23,26 +22,8 @@ namespace recmod::python {
 
 namespace {
 
-constexpr const char* kInfinite = "infinite";
-constexpr const char* kFinite = "finite";
-constexpr const char* kDraw = "draw";
-constexpr const char* kExact = "exact";
 constexpr const char* kTableFile = "table.csv";
 constexpr const char* kSummaryFile = "summary.csv";
-// Rows of a table turned into text at a time when it is written.
-constexpr std::int64_t kRowsPerWrite = 1 << 16;
-
-// A study and the ends of its runs: everything its tables and record derive from.
-struct SweepResult {
-  Study study;
-  ModuleSettings settings;
-  std::vector<RunEnd> ends;
-  py::object runs;  // the run table, made when first asked for
-};
-
-py::module_ Numpy() {
-  return py::module_::import("numpy");
-}
 
 bool ExactSampling(const Study& study) {
   return study.Base("exact_sampling") != 0.0;
@@ -50,129 +31,6 @@ bool ExactSampling(const Study& study) {
 
 py::object SeedOf(const Study& study) {
   return study.sweep.seed ? py::object(py::int_(*study.sweep.seed)) : py::object(py::none());
-}
-
-// A column of `count` values, the i-th being valueOf(i).
-template <typename T, typename ValueOf>
-py::array Column(std::int64_t count, ValueOf valueOf) {
-  py::array_t<T> column(static_cast<py::ssize_t>(count));
-  T* data = column.mutable_data();
-  for (std::int64_t i = 0; i < count; ++i) data[i] = valueOf(i);
-  return column;
-}
-
-// A column of a structured array as a contiguous array of T.
-template <typename T>
-py::array_t<T, py::array::c_style> ContiguousColumn(const py::object& table, const char* name) {
-  return Numpy()
-      .attr("ascontiguousarray")(table[py::str(name)], py::arg("dtype") = py::dtype::of<T>())
-      .template cast<py::array_t<T, py::array::c_style>>();
-}
-
-using Columns = std::vector<std::pair<std::string, py::array>>;
-
-py::object StructuredArray(std::int64_t count, const Columns& columns) {
-  py::list fields;
-  for (const auto& [name, column] : columns) fields.append(py::make_tuple(name, column.dtype()));
-  py::object array = Numpy().attr("empty")(count, py::arg("dtype") = fields);
-  for (const auto& [name, column] : columns) array[py::str(name)] = column;
-  return array;
-}
-
-// The columns of every axis at each point (or, `perRun`, at each run).
-void AppendAxisColumns(const Sweep& sweep, std::int64_t count, bool perRun, Columns& columns) {
-  for (std::size_t axis = 0; axis < sweep.axes.size(); ++axis) {
-    columns.emplace_back(std::string(sweep.axes[axis].parameter->name),
-                         Column<double>(count, [&](std::int64_t i) {
-                           return sweep.ValueAt(axis, perRun ? sweep.PointOf(i) : i);
-                         }));
-  }
-}
-
-py::object RunTable(const SweepResult& result) {
-  const Sweep& sweep = result.study.sweep;
-  const auto count = static_cast<std::int64_t>(result.ends.size());
-  const auto end = [&](std::int64_t run) -> const RunEnd& {
-    return result.ends[static_cast<std::size_t>(run)];
-  };
-  const std::uint64_t seed = sweep.seed.value_or(0);
-  Columns columns;
-  columns.emplace_back("run", Column<std::int64_t>(count, [](std::int64_t run) { return run; }));
-  AppendAxisColumns(sweep, count, true, columns);
-  columns.emplace_back("replicate", Column<std::int64_t>(count, [&](std::int64_t run) {
-                         return sweep.ReplicateOf(run);
-                       }));
-  columns.emplace_back("seed", Column<std::uint64_t>(count, [&](std::int64_t) { return seed; }));
-  columns.emplace_back("rplus",
-                       Column<double>(count, [&](std::int64_t run) { return end(run).rPlus; }));
-  columns.emplace_back("outcome", Column<std::int8_t>(count, [&](std::int64_t run) {
-                         return static_cast<std::int8_t>(end(run).outcome);
-                       }));
-  columns.emplace_back("generation", Column<std::int32_t>(count, [&](std::int64_t run) {
-                         return static_cast<std::int32_t>(end(run).absorbedAt);
-                       }));
-  return StructuredArray(count, columns);
-}
-
-py::object SummaryTable(const SweepResult& result) {
-  const std::vector<PointSummary> summaries = SummariesOf(result.study, result.ends);
-  const auto count = static_cast<std::int64_t>(summaries.size());
-  const auto at = [&](std::int64_t point) -> const PointSummary& {
-    return summaries[static_cast<std::size_t>(point)];
-  };
-  Columns columns;
-  AppendAxisColumns(result.study.sweep, count, false, columns);
-  columns.emplace_back("n",
-                       Column<std::int64_t>(count, [&](std::int64_t p) { return at(p).count(); }));
-  const std::pair<const char*, double (*)(const PointSummary&)> numbers[] = {
-      {"mean", [](const PointSummary& s) { return s.mean(); }},
-      {"sd", [](const PointSummary& s) { return s.standardDeviation(); }},
-      {"se", [](const PointSummary& s) { return s.standardError(); }},
-      {"fixed", [](const PointSummary& s) { return s.fixed().value; }},
-      {"fixed_low", [](const PointSummary& s) { return s.fixed().low; }},
-      {"fixed_high", [](const PointSummary& s) { return s.fixed().high; }},
-      {"lost", [](const PointSummary& s) { return s.lost().value; }},
-      {"lost_low", [](const PointSummary& s) { return s.lost().low; }},
-      {"lost_high", [](const PointSummary& s) { return s.lost().high; }},
-      {"mean_fixation_generation",
-       [](const PointSummary& s) {
-         return s.meanFixationGeneration().value_or(std::numeric_limits<double>::quiet_NaN());
-       }},
-  };
-  for (const auto& [name, valueOf] : numbers) {
-    columns.emplace_back(name,
-                         Column<double>(count, [&](std::int64_t p) { return valueOf(at(p)); }));
-  }
-  return StructuredArray(count, columns);
-}
-
-std::string RunTableText(const SweepResult& result) {
-  return RunTableHeader(result.study) +
-         RunTableRows(result.study, result.ends, 0, static_cast<std::int64_t>(result.ends.size()));
-}
-
-std::string SummaryTableText(const SweepResult& result) {
-  const std::vector<PointSummary> summaries = SummariesOf(result.study, result.ends);
-  return SummaryTableHeader(result.study) +
-         SummaryTableRows(result.study, summaries, 0, static_cast<std::int64_t>(summaries.size()));
-}
-
-// Writes `header` and the rows that rowsOf(first, last) gives, a block at a
-// time, to the file at `path` (a str or path-like), byte for byte.
-template <typename RowsOf>
-void WriteTable(const py::object& path, const std::string& header, std::int64_t count,
-                RowsOf rowsOf) {
-  const py::object file = py::module_::import("builtins").attr("open")(path, "wb");
-  try {
-    file.attr("write")(py::bytes(header));
-    for (std::int64_t first = 0; first < count; first += kRowsPerWrite) {
-      file.attr("write")(py::bytes(rowsOf(first, std::min(count, first + kRowsPerWrite))));
-    }
-  } catch (...) {
-    file.attr("close")();
-    throw;
-  }
-  file.attr("close")();
 }
 
 // A repeat writes the tables under these names into a directory of its own:
@@ -204,96 +62,6 @@ StudyRecord RecordOf(const SweepResult& result, const std::string& tableFile,
 
 py::object RecordDict(const StudyRecord& record) {
   return py::module_::import("json").attr("loads")(StudyRecordText(record));
-}
-
-// The values of an axis: a one-dimensional NumPy array of numbers or any
-// iterable of numbers (NumPy scalars included), never a text or a bool.
-std::vector<double> AxisValues(const std::string& name, py::handle values) {
-  const std::string label = "axes['" + name + "']";
-  const py::module_ numpy = Numpy();
-  if (py::isinstance(values, numpy.attr("ndarray"))) {
-    const auto array = py::reinterpret_borrow<py::array>(values);
-    const char kind = array.dtype().kind();
-    if (kind != 'i' && kind != 'u' && kind != 'f') {
-      throw py::type_error(label + " must hold numbers, not an array of " +
-                           py::str(array.dtype()).cast<std::string>());
-    }
-    if (array.ndim() != 1) {
-      throw SettingsError(label + " must be one-dimensional, not of shape " +
-                          py::str(values.attr("shape")).cast<std::string>());
-    }
-    const auto doubles = numpy.attr("ascontiguousarray")(values, "float64")
-                             .cast<py::array_t<double, py::array::c_style>>();
-    return {doubles.data(), doubles.data() + doubles.size()};
-  }
-  if (PyUnicode_Check(values.ptr()) || PyBytes_Check(values.ptr()) ||
-      !py::isinstance<py::iterable>(values)) {
-    throw py::type_error(label + " must be an iterable of numbers, not " +
-                         py::str(py::type::handle_of(values).attr("__name__")).cast<std::string>());
-  }
-  const py::object numpyFloat = numpy.attr("floating");
-  std::vector<double> numbers;
-  for (const py::handle value : values) {
-    numbers.push_back(py::isinstance(value, numpyFloat) ? value.cast<double>()
-                                                        : NumberArgument(label.c_str(), value));
-  }
-  return numbers;
-}
-
-std::vector<NamedAxis> AxesArgument(py::handle axes) {
-  if (!PyDict_Check(axes.ptr())) {
-    throw py::type_error("axes must be a dict of parameter name to values, not " +
-                         py::str(py::type::handle_of(axes).attr("__name__")).cast<std::string>());
-  }
-  std::vector<NamedAxis> named;
-  for (const auto item : py::reinterpret_borrow<py::dict>(axes)) {
-    if (!PyUnicode_Check(item.first.ptr())) {
-      throw py::type_error("axes: a parameter name must be a str, not " +
-                           py::str(py::repr(item.first)).cast<std::string>());
-    }
-    const std::string name = item.first.cast<std::string>();
-    named.push_back(NamedAxis{name, AxisValues(name, item.second)});
-  }
-  return named;
-}
-
-bool PopulationArgument(py::handle population) {
-  const std::string text = TextArgument("population", population);
-  if (text != kInfinite && text != kFinite) {
-    throw SettingsError("population = \"" + text + "\" must be \"" + kInfinite + "\" or \"" +
-                        kFinite + "\"");
-  }
-  return text == kFinite;
-}
-
-// None takes the settings' sampling.
-bool SamplingArgument(py::handle sampling, const ModuleSettings& settings, bool finite) {
-  if (sampling.is_none()) return finite && settings.Value("exact_sampling") != 0.0;
-  const std::string text = TextArgument("sampling", sampling);
-  if (text != kDraw && text != kExact) {
-    throw SettingsError("sampling = \"" + text + "\" must be \"" + kDraw + "\" or \"" + kExact +
-                        "\"");
-  }
-  return text == kExact;
-}
-
-// The arguments of sweep() and of an unpickled result, made into a study.
-Study StudyOfArguments(const ModuleSettings& settings, const py::object& axes,
-                       const py::object& replicates, const py::object& population,
-                       const py::object& sampling, const py::object& seed, bool force) {
-  StudyRequest request;
-  request.axes = AxesArgument(axes);
-  request.replicates = WholeArgument("replicates", replicates);
-  request.finitePopulation = PopulationArgument(population);
-  request.exactSampling = SamplingArgument(sampling, settings, request.finitePopulation);
-  request.seed = SeedArgument("seed", seed);
-  if (request.seed && !request.finitePopulation) {
-    throw SettingsError(
-        std::string("a seed needs population=\"finite\": an infinite population "
-                    "draws no random numbers"));
-  }
-  request.force = force;
-  return StudyOf(settings, request);
 }
 
 py::dict AxesDict(const Study& study) {
@@ -518,18 +286,9 @@ bytes as to_csv and summary_csv, or exits 4 when they differ.)")
             result.study = StudyOfArguments(result.settings, state[1], state[2], state[3], sampling,
                                             state[5], true);
             result.runs = state[6];
-            const py::object runs = result.runs;
-            const auto count = static_cast<std::size_t>(py::len(runs));
-            if (static_cast<std::int64_t>(count) != result.study.sweep.RunCount()) {
+            result.ends = EndsOfRunTable(result.runs);
+            if (static_cast<std::int64_t>(result.ends.size()) != result.study.sweep.RunCount()) {
               throw std::runtime_error("a pickled SweepResult's runs do not fit its study");
-            }
-            const auto rplus = ContiguousColumn<double>(runs, "rplus");
-            const auto outcome = ContiguousColumn<std::int8_t>(runs, "outcome");
-            const auto generation = ContiguousColumn<std::int32_t>(runs, "generation");
-            result.ends.resize(count);
-            for (std::size_t i = 0; i < count; ++i) {
-              result.ends[i] = RunEnd{rplus.at(i), static_cast<RunOutcome>(outcome.at(i)),
-                                      static_cast<std::int16_t>(generation.at(i))};
             }
             return result;
           }));
