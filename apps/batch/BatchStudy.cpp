@@ -87,32 +87,6 @@ std::vector<double> BaseOfControls(const Simulator& sim, const BatchRequest& req
   return base;
 }
 
-// A bound of a window's field as the window shows it (1e-4, not the float's
-// digits).
-double FieldBound(float bound) {
-  return std::strtod(ShortestNumber(bound).c_str(), nullptr);
-}
-
-// One note per axis that leaves the range of its field in the window.
-void NoteValuesBeyondTheWindow(const Sweep& sweep) {
-  for (const SweepAxis& axis : sweep.axes) {
-    const FieldEntry* field = FindFieldByParameter(axis.parameter->name);
-    if (field == nullptr || field->index > kLastRangedField) continue;
-    const double low = FieldBound(field->minimum);
-    const double high = FieldBound(field->maximum);
-    for (const double value : axis.values) {
-      if (value >= low && value <= high) continue;
-      std::fprintf(stderr,
-                   "recmod-batch: note: %s = %s is outside the window's range %s .. %s; a "
-                   "study takes any value of the model's domain %s\n",
-                   std::string(axis.parameter->name).c_str(), ShortestNumber(value).c_str(),
-                   ShortestNumber(low).c_str(), ShortestNumber(high).c_str(),
-                   DomainText(*axis.parameter).c_str());
-      break;
-    }
-  }
-}
-
 void PrintNotices(const std::vector<std::string>& notices) {
   for (const std::string& notice : notices) std::fprintf(stderr, "%s\n", notice.c_str());
 }
@@ -126,6 +100,13 @@ struct StudyPlan {
   int threads = 1;
   bool progress = false;
   bool quiet = false;
+  // The runs go through this executor (an MPI job's) instead of threads of
+  // this process, and a stop is asked for through `stop`.
+  LoopExecutor* executor = nullptr;
+  std::atomic<bool>* stop = nullptr;
+  // A rank of an MPI job that only helps rank 0 with its runs: no file, no
+  // output, no record.
+  bool helper = false;
 };
 
 void CheckStudyOutputs(const StudyPlan& plan) {
@@ -204,8 +185,19 @@ StudyEnd CarryOutStudy(StudyRecord record, const StudyPlan& plan) {
   const Study& study = record.study;
   const Sweep& sweep = study.sweep;
   StudyEnd end;
+  std::atomic<bool> ownStop{false};
+  std::atomic<bool>& stop = plan.stop != nullptr ? *plan.stop : ownStop;
+  std::unique_ptr<LoopExecutor> ownExecutor;
+  if (plan.executor == nullptr) ownExecutor = MakeLoopExecutor(plan.threads);
+  LoopExecutor& executor = plan.executor != nullptr ? *plan.executor : *ownExecutor;
+  if (plan.helper) {
+    StudyObserver observer;
+    observer.stopRequested = &stop;
+    observer.consume = [](std::int64_t, const RunEnd&) {};
+    RunStudy(study, executor, observer);
+    return end;
+  }
   const DirectoryLock lock(plan.directory);
-  std::atomic<bool> stop{false};
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   BatchFrontEnd progress(plan.progress || (terminal && !plan.quiet), terminal, !plan.progress);
   try {
@@ -250,9 +242,8 @@ StudyEnd CarryOutStudy(StudyRecord record, const StudyPlan& plan) {
     };
     {
       StopOnSignals signals(stop);
-      const std::unique_ptr<LoopExecutor> executor = MakeLoopExecutor(plan.threads);
       try {
-        RunStudy(study, *executor, observer);
+        RunStudy(study, executor, observer);
       } catch (const StartStopped&) {
         progress.FinishProgress();
         const int signal = StopOnSignals::ReceivedSignal();
@@ -363,14 +354,18 @@ Study StudyOfRequest(const BatchRequest& request, Simulator& sim) {
 
 int RunStudyRequest(const BatchRequest& request, const BatchHooks& hooks) {
   try {
-    if (hooks.mpiRanks > 1 || !hooks.writeRecord) {
-      throw UsageError(
-          "--sweep: a study runs in one process, not spread over MPI ranks "
-          "(start it without mpirun, or with -n 1, and give --threads)");
-    }
     Simulator sim;
     Study study = StudyOfRequest(request, sim);
+    // The processes of an MPI job agree on a drawn seed before anything that
+    // only rank 0 checks can end it.
+    const bool seedDrawn = study.sweep.finitePopulation && !request.seed;
+    if (study.sweep.finitePopulation) {
+      study.sweep.seed = !seedDrawn       ? *request.seed
+                         : hooks.drawSeed ? hooks.drawSeed()
+                                          : DrawSeed();
+    }
     StudyPlan plan;
+    plan.helper = !hooks.writeRecord;
     plan.table = request.tableFile;
     plan.summary = request.summaryFile;
     plan.picture = request.plotFile;
@@ -383,11 +378,22 @@ int RunStudyRequest(const BatchRequest& request, const BatchHooks& hooks) {
     plan.threads = request.threads;
     plan.progress = request.progress;
     plan.quiet = request.quiet;
-    CheckStudyOutputs(plan);
-    NoteValuesBeyondTheWindow(study.sweep);
-
-    const bool seedDrawn = study.sweep.finitePopulation && !request.seed;
-    if (study.sweep.finitePopulation) study.sweep.seed = seedDrawn ? DrawSeed() : *request.seed;
+    if (!plan.helper) {
+      CheckStudyOutputs(plan);
+      for (const std::string& note : ValuesBeyondTheWindow(study)) {
+        std::fprintf(stderr, "recmod-batch: note: %s\n", note.c_str());
+      }
+    }
+    if (hooks.beforeStart) {
+      // An MPI job's ranks take part in the runs of a loop, not of a single
+      // run: the study's runs are a loop's.
+      sim.runMode = study.sweep.finitePopulation
+                        ? RunMode{.LoopOverLog10N = true}
+                        : RunMode{.InfinitePopulation = true, .LoopOverSK = true};
+      if (!hooks.beforeStart(sim)) return kExitSuccess;
+      plan.executor = sim.loopExecutor;
+      plan.stop = &sim.stopRequested;
+    }
     if (seedDrawn && !request.quiet) {
       std::fprintf(stderr, "seed: %llu\n", static_cast<unsigned long long>(*study.sweep.seed));
     }

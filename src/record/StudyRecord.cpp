@@ -1,11 +1,13 @@
 #include "record/StudyRecord.hpp"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "lanes/LanePath.hpp"
 #include "numbers/ShortestNumber.hpp"
 #include "sweep/SweepAxisCheck.hpp"
+#include "ui/FieldCatalogue.hpp"
 #include "version/BuildInfo.hpp"
 
 namespace recmod {
@@ -141,7 +143,32 @@ StudyOutput OutputOf(const Json& json, const std::string& where) {
   return output;
 }
 
+// A bound of a window's field as the window shows it (1e-4, not the float's
+// digits).
+double FieldBound(float bound) {
+  return std::strtod(ShortestNumber(bound).c_str(), nullptr);
+}
+
 }  // namespace
+
+std::vector<std::string> ValuesBeyondTheWindow(const Study& study) {
+  std::vector<std::string> notes;
+  for (const SweepAxis& axis : study.sweep.axes) {
+    const FieldEntry* field = FindFieldByParameter(axis.parameter->name);
+    if (field == nullptr || field->index > kLastRangedField) continue;
+    const double low = FieldBound(field->minimum);
+    const double high = FieldBound(field->maximum);
+    for (const double value : axis.values) {
+      if (value >= low && value <= high) continue;
+      notes.push_back(std::string(axis.parameter->name) + " = " + ShortestNumber(value) +
+                      " is outside the window's range " + ShortestNumber(low) + " .. " +
+                      ShortestNumber(high) + "; a study takes any value of the model's domain " +
+                      DomainText(*axis.parameter));
+      break;
+    }
+  }
+  return notes;
+}
 
 OrderedJson StudyJson(const Study& study) {
   const Sweep& sweep = study.sweep;
@@ -221,6 +248,7 @@ OrderedJson StudyRecordJson(const StudyRecord& record) {
   json["front_end"] = record.frontEnd;
   json["command_line"] = record.commandLine;
   json["study"] = StudyJson(record.study);
+  json["notes"] = ValuesBeyondTheWindow(record.study);
   OrderedJson outputs = OrderedJson::object();
   if (record.table) outputs["table"] = OutputJson(*record.table);
   if (record.summary) outputs["summary"] = OutputJson(*record.summary);
@@ -239,8 +267,8 @@ bool IsStudyRecord(const Json& json) {
 StudyRecord StudyRecordFromJson(const Json& json, std::int64_t runLimit) {
   const std::string where = "record";
   OnlyKeys(json,
-           {"format", "kind", "program", "front_end", "command_line", "study", "outputs", "status",
-            "message"},
+           {"format", "kind", "program", "front_end", "command_line", "study", "notes", "outputs",
+            "status", "message"},
            where);
   if (WholeOf(Member(json, "format", where), "format", 0) != 1) {
     Fail("format", "this program reads records of format 1");

@@ -26,6 +26,12 @@ nlohmann::ordered_json StudyJson(const Study& study);
 // then checked as CheckStudy checks it, with `runLimit`.
 Study StudyFromJson(const nlohmann::json& json, std::int64_t runLimit);
 
+// One note per axis that takes a value outside the range of its field in the
+// window ("u = 0.001 is outside the window's range 1e-10 .. 0.0001; a study
+// takes any value of the model's domain [0, 1]"): told to the user and kept
+// in the record.
+std::vector<std::string> ValuesBeyondTheWindow(const Study& study);
+
 // One output file of a study and what it held when the study ended.
 struct StudyOutput {
   std::string file;  // the name the file was written under, without a directory
@@ -34,7 +40,7 @@ struct StudyOutput {
 
 // The record of a study, so that it can be repeated from it alone:
 //   {"format": 1, "kind": "study", "program": {...}, "front_end": ...,
-//    "command_line": [...], "study": {...},
+//    "command_line": [...], "study": {...}, "notes": [ValuesBeyondTheWindow],
 //    "outputs": {"table": {"file", "lines", "bytes", "sha256"}, "summary": ...},
 //    "status": "done"|"stopped"|"error", "message": ...|null}
 struct StudyRecord {

@@ -20,6 +20,7 @@ namespace {
 using recmod::Engine;
 using recmod::ErrorKind;
 using recmod::LoopBody;
+using recmod::RunEnd;
 using recmod::RuntimeError;
 using recmod::StartStopped;
 
@@ -146,8 +147,8 @@ int main(int argc, char** argv) {
       LoopBody failingConsume;
       std::vector<std::int64_t> consumed;
       failingConsume.reach = [](std::int64_t) {};
-      failingConsume.run = [](std::int64_t p, Engine&) { return WorkAt(p); };
-      failingConsume.consume = [&consumed](std::int64_t p, double) {
+      failingConsume.run = [](std::int64_t p, Engine&) { return RunEnd{.rPlus = WorkAt(p)}; };
+      failingConsume.consume = [&consumed](std::int64_t p, const RunEnd&) {
         if (p == 20) throw RuntimeError(ErrorKind::FileError, "disk full");
         consumed.push_back(p);
       };
@@ -188,11 +189,13 @@ int main(int argc, char** argv) {
       });
       body.batchSize = 4;
       body.runBatch = [](std::int64_t first, int count, std::span<Engine> lanes,
-                         std::span<double> results) {
+                         std::span<RunEnd> results) {
         Expect(lanes.size() == 4 && first % 4 == 0 && count >= 1 && count <= 4,
                "whole batches of 4 lanes");
         if (first <= 53 && 53 < first + count) return false;  // the batch of 52 .. 55
-        for (int i = 0; i < count; ++i) results[static_cast<std::size_t>(i)] = WorkAt(first + i);
+        for (int i = 0; i < count; ++i) {
+          results[static_cast<std::size_t>(i)] = RunEnd{.rPlus = WorkAt(first + i)};
+        }
         return true;
       };
       try {

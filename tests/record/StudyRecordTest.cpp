@@ -37,6 +37,11 @@ TEST(StudyRecord, ReadsBackTheSameStudyAndRecord) {
   EXPECT_EQ(json["study"]["parameters"]["demes"].dump(), "1");
   EXPECT_EQ(json["study"]["sampling"], "exact");
   EXPECT_FALSE(json["outputs"].contains("summary"));
+  // u = 0.01 lies beyond the window's field (to 1e-4), demes = 4 within it.
+  ASSERT_EQ(json["notes"].size(), 1U);
+  EXPECT_EQ(json["notes"][0],
+            "u = 0.0031622776601683794 is outside the window's range 1e-10 .. 0.0001; a study "
+            "takes any value of the model's domain [0, 1]");
 
   const StudyRecord back = StudyRecordFromJson(json, 1000);
   EXPECT_EQ(StudyRecordText(back), StudyRecordText(record));
