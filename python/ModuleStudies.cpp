@@ -1,11 +1,10 @@
 #include "ModuleStudies.hpp"
 
-#include <cmath>
 #include <limits>
 #include <stdexcept>
 
-#include "SettingsKeywords.hpp"
 #include "parallel/ParallelLoopExecutor.hpp"
+#include "record/StudyRecord.hpp"
 #include "sweep/StudyTables.hpp"
 #include "sweep/SweepAxisCheck.hpp"
 
@@ -50,16 +49,6 @@ void CheckAxisFitsPopulation(const ParameterInfo& parameter, bool finite) {
                         " needs a finite population: an infinite one does not use it (" + kFinite +
                         ")");
   }
-}
-
-// At most a few of the values, for a message.
-std::string SomeValues(const std::vector<double>& values) {
-  constexpr std::size_t kShown = 3;
-  std::string text;
-  for (std::size_t i = 0; i < values.size() && i < kShown; ++i) {
-    text += (i == 0 ? "" : ", ") + ShortestText(values[i]);
-  }
-  return values.size() > kShown ? text + ", ..." : text;
 }
 
 }  // namespace
@@ -113,26 +102,10 @@ bool DriftSetAgainst(const ModuleSettings& settings, bool finitePopulation) {
 
 std::string OutsideWindowNote(const Study& study) {
   std::string note;
-  for (const SweepAxis& axis : study.sweep.axes) {
-    const ParameterInfo& parameter = *axis.parameter;
-    const FieldEntry* field = RangeField(parameter);
-    if (field == nullptr) continue;
-    const ParameterRange range = RangeOf(parameter.name);
-    const bool halfSteps = field->rounding == FieldRounding::HalfStep;
-    std::vector<double> outside;
-    for (const double value : axis.values) {
-      if (value < range.minimum || value > range.maximum ||
-          (halfSteps && std::floor(2.0 * value) != 2.0 * value)) {
-        outside.push_back(value);
-      }
-    }
-    if (outside.empty()) continue;
-    note += std::string(note.empty() ? "" : "; ") + std::string(parameter.name) + " = " +
-            SomeValues(outside) + " (the window takes " + ShortestText(range.minimum) + " .. " +
-            ShortestText(range.maximum) + (halfSteps ? " in half steps" : "") + ")";
+  for (const std::string& line : ValuesBeyondTheWindow(study)) {
+    note += (note.empty() ? "" : "\n") + line;
   }
-  if (note.empty()) return note;
-  return "values outside the window's range, inside the model's domain: " + note;
+  return note;
 }
 
 std::vector<RunEnd> ComputeStudy(const Study& study, int threads, RunWatch& watch) {

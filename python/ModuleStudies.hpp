@@ -44,9 +44,9 @@ Study StudyOf(const ModuleSettings& settings, const StudyRequest& request);
 // no study describes, since a study's population sets the switch.
 bool DriftSetAgainst(const ModuleSettings& settings, bool finitePopulation);
 
-// Says which axis values the window would not take (outside its field's range
-// or its half steps) though the model would; empty when every value is one
-// the window takes.
+// For each axis with a value that the window would not take (outside its
+// field's range) though the model would, a line naming the first such value;
+// empty when there is none. The record of the study keeps the same notes.
 std::string OutsideWindowNote(const Study& study);
 
 // Every run's end, in run order, on `threads` threads (any number gives the
