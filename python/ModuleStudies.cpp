@@ -12,7 +12,8 @@ namespace recmod::python {
 
 namespace {
 
-constexpr const char* kFinite = "population=\"finite\"";
+// How Python asks for what a finite population allows.
+constexpr const char* kFiniteChoice = "population=\"finite\"";
 
 const ParameterInfo& KnownParameter(const std::string& name) {
   const ParameterInfo* parameter = FindParameter(name);
@@ -46,8 +47,8 @@ void CheckAxisFitsPopulation(const ParameterInfo& parameter, bool finite) {
   }
   if (!finite && (name == "log10n" || name == "exact_sampling")) {
     throw SettingsError("an axis over " + name +
-                        " needs a finite population: an infinite one does not use it (" + kFinite +
-                        ")");
+                        " needs a finite population: an infinite one does not use it (" +
+                        kFiniteChoice + ")");
   }
 }
 
@@ -60,11 +61,11 @@ Study StudyOf(const ModuleSettings& settings, const StudyRequest& request) {
                         " must be at least 1");
   }
   if (request.replicates > 1 && !request.finitePopulation) {
-    throw SettingsError("replicates = " + std::to_string(request.replicates) + " needs " + kFinite +
-                        ": without drift every replicate is the same run");
+    throw SettingsError("replicates = " + std::to_string(request.replicates) + " needs " +
+                        kFiniteChoice + ": without drift every replicate is the same run");
   }
   if (request.exactSampling && !request.finitePopulation) {
-    throw SettingsError(std::string("sampling=\"exact\" needs ") + kFinite +
+    throw SettingsError(std::string("sampling=\"exact\" needs ") + kFiniteChoice +
                         ": an infinite population is not sampled");
   }
   if (DriftSetAgainst(settings, request.finitePopulation)) {
