@@ -391,6 +391,8 @@ int RunStudyRequest(const BatchRequest& request, const BatchHooks& hooks) {
                         ? RunMode{.LoopOverLog10N = true}
                         : RunMode{.InfinitePopulation = true, .LoopOverSK = true};
       if (!hooks.beforeStart(sim)) return kExitSuccess;
+      // A program that embeds the batch may have sent the record elsewhere.
+      plan.directory = ReportDirectory(sim.controls.Text(kSaveDirectoryField));
       plan.executor = sim.loopExecutor;
       plan.stop = &sim.stopRequested;
     }

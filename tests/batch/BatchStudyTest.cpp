@@ -255,3 +255,67 @@ TEST(BatchStudy, DrawsOneOrTwoAxesAndRefusesMoreBeforeRunning) {
 }
 
 }  // namespace
+
+namespace {
+
+// The final R+ column of a CSV table, in row order.
+std::vector<std::string> RPlusColumn(const fs::path& path, const std::string& name) {
+  const Rows rows = ReadCsv(path);
+  std::vector<std::string> column;
+  const std::size_t at = Column(rows, name);
+  for (std::size_t row = 1; row < rows.size(); ++row) column.push_back(rows[row].at(at));
+  return column;
+}
+
+// The distinct values of a column, in the order they first appear, as a list
+// for --sweep.
+std::string ValueList(const fs::path& path, const std::string& name) {
+  const Rows rows = ReadCsv(path);
+  const std::size_t at = Column(rows, name);
+  std::vector<std::string> seen;
+  for (std::size_t row = 1; row < rows.size(); ++row) {
+    if (std::find(seen.begin(), seen.end(), rows[row][at]) == seen.end()) {
+      seen.push_back(rows[row][at]);
+    }
+  }
+  std::string list;
+  for (const std::string& value : seen) list += (list.empty() ? "" : ",") + value;
+  return list;
+}
+
+// The window's two loops asked as studies over the values they visit give
+// their numbers, run for run. (The loop over S and K adds its step, so its
+// values are the sums, 0.13999999999999999 rather than FROM:TO:STEP's 0.14.)
+TEST(BatchStudy, TheWindowsLoopsAsStudiesGiveTheLoopsNumbers) {
+  TempDirectory work;
+  fs::create_directory(work / "loop");
+  fs::create_directory(work / "study");
+  const fs::path loopTable = work / "loop" / "t.csv";
+  const fs::path studyTable = work / "study" / "t.csv";
+
+  ASSERT_EQ(
+      RunBatchIn(work / "loop", {"--mode", "loop-sk", "--s-range", "0.01:0.2:0.01", "--k-range",
+                                 "0.8:1.2:0.05", "--maxgen", "30", "--table", "t.csv"})
+          .status,
+      0);
+  ProgramOutcome studied = RunBatchIn(
+      work / "study", {"--sweep", "S=" + ValueList(loopTable, "S"), "--sweep",
+                       "K=" + ValueList(loopTable, "K"), "--maxgen", "30", "--table", "t.csv"});
+  ASSERT_EQ(studied.status, 0) << studied.err;
+  EXPECT_EQ(RPlusColumn(studyTable, "rplus"), RPlusColumn(loopTable, "final_rplus"));
+  EXPECT_EQ(RPlusColumn(studyTable, "rplus").size(), 20U * 9U);
+
+  ASSERT_EQ(RunBatchIn(work / "loop",
+                       {"--mode", "loop-log10n", "--log10n-from", "1", "--log10n-to", "2.5",
+                        "--iterations", "6", "--seed", "7", "--maxgen", "30", "--table", "t.csv"})
+                .status,
+            0);
+  studied = RunBatchIn(
+      work / "study", {"--sweep", "log10n=1:2.5:0.5", "--population", "finite", "--replicates", "6",
+                       "--seed", "7", "--maxgen", "30", "--table", "t.csv"});
+  ASSERT_EQ(studied.status, 0) << studied.err;
+  EXPECT_EQ(RPlusColumn(studyTable, "rplus"), RPlusColumn(loopTable, "final_rplus"));
+  EXPECT_EQ(RPlusColumn(studyTable, "rplus").size(), 4U * 6U);
+}
+
+}  // namespace
