@@ -504,11 +504,12 @@ ParseResult ParseCommandLine(int argc, char** argv) {
       ->type_name("FILE");
 
   std::vector<std::string> sweepTexts;
-  app.add_option("--sweep", sweepTexts,
-                 "a study: run every value of parameter NAME (repeat for more axes; the runs are "
-                 "the grid product, the first axis slowest). VALUES is FROM:TO:STEP (added in "
-                 "decimal, TO included), FROM:TO:log:COUNT (COUNT values evenly spaced in log10) or a list "
-                 "V1,V2,...; any value of the model's domain")
+  app.add_option(
+         "--sweep", sweepTexts,
+         "a study: run every value of parameter NAME (repeat for more axes; the runs are "
+         "the grid product, the first axis slowest). VALUES is FROM:TO:STEP (added in "
+         "decimal, TO included), FROM:TO:log:COUNT (COUNT values evenly spaced in log10) or a list "
+         "V1,V2,...; any value of the model's domain")
       ->type_name("NAME=VALUES")
       ->allow_extra_args(false)
       ->group("Studies");
