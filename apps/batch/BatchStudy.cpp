@@ -333,7 +333,11 @@ Study StudyOfRequest(const BatchRequest& request, Simulator& sim) {
     try {
       sweep.axes.push_back(ParseSweepOption(text, limit));
     } catch (const SweepError& error) {
-      throw UsageError("--sweep " + EscapedText(text) + ": " + error.what());
+      std::string message = error.what();
+      if (!request.force && message.find("values on one axis") != std::string::npos) {
+        message += "; --force allows more";
+      }
+      throw UsageError("--sweep " + EscapedText(text) + ": " + message);
     }
   }
   sweep.replicates = request.replicates;
