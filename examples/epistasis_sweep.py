@@ -25,14 +25,14 @@ settings = recmod.Settings(S=-0.05, loci=3, max_gen=args.max_gen)
 K = np.round(np.arange(0.8, 1.2001, 0.05), 2)
 
 # N infinite: one deterministic run per K.
-infinite = recmod.sweep_sk(settings, [settings.S], K)[0]
-# N finite: the loop over Log10(N) at one size, repeated runs per K.
-drift = np.array([recmod.sweep_log10n(settings.replace(K=k), [args.log10n], args.runs,
-                                      seed=args.seed)[0][0] for k in K])
+infinite = recmod.sweep(settings, {"K": K}).runs["rplus"]
+# N finite: a study over K with repeated runs per K, summarised per K.
+drift = recmod.sweep(settings.replace(log10n=args.log10n), {"K": K}, args.runs, "finite",
+                     seed=args.seed).summary()
 
 fig, ax = plt.subplots(figsize=(6, 4))
 ax.plot(K, infinite - settings.R, "o-", label="N infinite")
-ax.errorbar(K, drift.mean(axis=1) - settings.R, yerr=drift.std(axis=1, ddof=1), fmt="s--",
+ax.errorbar(K, drift["mean"] - settings.R, yerr=drift["sd"], fmt="s--",
             capsize=3, label=f"N = 10^{args.log10n:g}, mean ± S.D. of {args.runs} runs")
 ax.axhline(0, color="grey", lw=0.8)
 ax.set_xlabel("epistasis K")

@@ -3,22 +3,22 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <exception>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "ModuleRuns.hpp"
 #include "ModuleSettings.hpp"
+#include "ModuleStudies.hpp"
 #include "SettingsClass.hpp"
 #include "StrictArguments.hpp"
+#include "SweepClass.hpp"
+#include "Watched.hpp"
 #include "driver/ParameterListing.hpp"
 #include "run/Engine.hpp"
 #include "run/SweepRange.hpp"
+#include "sweep/SweepAxisCheck.hpp"
 #include "version/BuildInfo.hpp"
 
 namespace py = pybind11;
@@ -26,89 +26,6 @@ using namespace recmod;
 using namespace recmod::python;
 
 namespace {
-
-// Runs `compute` on a thread of its own with the GIL released, while the
-// calling thread looks for Ctrl-C and calls `progress(done, total)` a few
-// times a second. A pending signal (or an exception from `progress`) asks the
-// computation to stop after its current generation and is raised here.
-template <typename Compute>
-auto Watched(Compute compute, const py::object& progress)
-    -> decltype(compute(std::declval<RunWatch&>())) {
-  using Result = decltype(compute(std::declval<RunWatch&>()));
-  RunWatch watch;
-  std::optional<Result> result;
-  std::exception_ptr failure;
-  std::optional<py::error_already_set> pythonError;
-  std::mutex mutex;
-  std::condition_variable finishedChanged;
-  bool finished = false;
-  std::int64_t reported = -1;
-  {
-    py::gil_scoped_release release;
-    std::thread worker([&] {
-      try {
-        result.emplace(compute(watch));
-      } catch (...) {
-        failure = std::current_exception();
-      }
-      const std::lock_guard<std::mutex> lock(mutex);
-      finished = true;
-      finishedChanged.notify_all();
-    });
-    for (;;) {
-      {
-        std::unique_lock<std::mutex> lock(mutex);
-        if (finishedChanged.wait_for(lock, std::chrono::milliseconds(50),
-                                     [&] { return finished; })) {
-          break;
-        }
-      }
-      if (pythonError) continue;
-      const py::gil_scoped_acquire acquire;
-      try {
-        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
-        const std::int64_t done = watch.done.load();
-        if (!progress.is_none() && done != reported) {
-          reported = done;
-          progress(done, watch.total.load());
-        }
-      } catch (py::error_already_set& error) {
-        pythonError.emplace(std::move(error));
-        watch.stop = true;
-      }
-    }
-    worker.join();
-  }
-  if (pythonError) throw std::move(*pythonError);
-  if (failure) {
-    try {
-      std::rethrow_exception(failure);
-    } catch (const StartStopped&) {
-      // Not reached: a stop always has its reason, kept above.
-      PyErr_SetNone(PyExc_KeyboardInterrupt);
-      throw py::error_already_set();
-    }
-  }
-  if (!progress.is_none() && watch.done.load() != reported) {
-    progress(watch.done.load(), watch.total.load());
-  }
-  return std::move(*result);
-}
-
-constexpr long long kMaxThreads = 1024;
-
-int ThreadsOf(const py::object& threads) {
-  if (threads.is_none()) {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : static_cast<int>(cores);
-  }
-  const long long count = WholeArgument("threads", threads);
-  if (count < 1 || count > kMaxThreads) {
-    throw SettingsError("threads = " + std::to_string(count) + " is outside its range 1 .. " +
-                        std::to_string(kMaxThreads));
-  }
-  return static_cast<int>(count);
-}
 
 py::array_t<double> Array2D(const std::vector<double>& values, std::size_t rows,
                             std::size_t columns) {
@@ -122,7 +39,28 @@ struct RunResult {
   double rplus = 0.0;
   py::object seed;
   ModuleSettings settings;
+  bool finite = false;
 };
+
+// What made a run, as a dict that json.dump writes and from which the run can
+// be made again.
+py::dict RunRecordDict(const RunResult& r) {
+  py::dict program;
+  program["name"] = "recmod";
+  program["version"] = ProgramVersion();
+  program["source_revision"] = SourceRevision();
+  program["compiler"] = CompilerName();
+  py::dict record;
+  record["format"] = 1;
+  record["kind"] = "run";
+  record["program"] = program;
+  record["front_end"] = "python";
+  record["settings"] = AsDict(r.settings);
+  record["population"] = r.finite ? "finite" : "infinite";
+  record["seed"] = r.finite ? r.seed : py::none();
+  record["rplus"] = r.rplus;
+  return record;
+}
 
 constexpr const char* kModuleDoc =
     R"(Simulations of the evolution of recombination, as NumPy arrays.
@@ -136,6 +74,9 @@ are those of the engine behind the window and recmod-batch.
     r.frequencies.shape                     # (max_gen + 1, 2, 8)
     grid = recmod.sweep_sk(s)               # final R+ over the default S x K grid
     rplus, seed = recmod.sweep_log10n(s, [3, 4], iterations=20, seed=7)
+    study = recmod.sweep(s, {"u": [1e-5, 1e-3], "K": [0.8, 1.2]},
+                         replicates=50, population="finite", seed=7)
+    study.runs, study.summary(), study.to_csv("table.csv"), study.save_record(".")
 
 Runs release the GIL; Ctrl-C stops them within a generation (KeyboardInterrupt).
 run and the sweeps take progress=callable(done, total), called a few times a second.)";
@@ -165,10 +106,13 @@ PYBIND11_MODULE(recmod, m) {
       if (pointer) std::rethrow_exception(pointer);
     } catch (const SettingsError& error) {
       PyErr_SetString(PyExc_ValueError, error.what());
+    } catch (const SweepError& error) {
+      PyErr_SetString(PyExc_ValueError, error.what());
     }
   });
 
   DefineSettings(m);
+  DefineSweep(m);
 
   py::class_<RunResult>(m, "RunResult", "The outcome of recmod.run.")
       .def_readonly("frequencies", &RunResult::frequencies,
@@ -178,14 +122,27 @@ PYBIND11_MODULE(recmod, m) {
       .def_readonly("rplus", &RunResult::rplus, "The final frequency of R+.")
       .def_readonly("seed", &RunResult::seed, "The seed of the run (None for N infinite).")
       .def_readonly("settings", &RunResult::settings, "The settings of the run.")
+      .def_readonly("finite", &RunResult::finite, "Whether N was finite (with drift).")
+      .def("record", &RunRecordDict,
+           R"(What made the run, as a dict that json.dump writes: format 1, kind "run",
+program (name, version, source_revision, compiler), front_end "python",
+settings (Settings.as_dict()), population ("finite" or "infinite"), seed
+(None for N infinite) and rplus. Keep it beside a result to say what made
+it; the run is made again, to the last bit, by
+recmod.run(recmod.Settings(**r["settings"]), finite=r["population"] == "finite",
+seed=r["seed"]).)")
       .def(py::pickle(
           [](const RunResult& r) {
-            return py::make_tuple(r.frequencies, r.rplus, r.seed, r.settings);
+            return py::make_tuple(r.frequencies, r.rplus, r.seed, r.settings, r.finite);
           },
           [](const py::tuple& state) {
-            if (state.size() != 4) throw std::runtime_error("a RunResult is pickled as 4 values");
+            // Four values: pickled before results knew their population.
+            if (state.size() != 4 && state.size() != 5) {
+              throw std::runtime_error("a RunResult is pickled as 5 values");
+            }
             return RunResult{state[0].cast<py::array_t<double>>(), state[1].cast<double>(),
-                             state[2], state[3].cast<ModuleSettings>()};
+                             state[2], state[3].cast<ModuleSettings>(),
+                             state.size() == 5 ? state[4].cast<bool>() : !state[2].is_none()};
           }));
 
   m.def(
@@ -204,7 +161,7 @@ PYBIND11_MODULE(recmod, m) {
             {generations, std::size_t{2}, static_cast<std::size_t>(computed.haplotypes)});
         std::copy(computed.frequencies.begin(), computed.frequencies.end(),
                   frequencies.mutable_data());
-        return RunResult{frequencies, computed.rplus, py::cast(seed), s};
+        return RunResult{frequencies, computed.rplus, py::cast(seed), s, finite};
       },
       py::arg("settings"), py::arg("finite") = false, py::arg("seed") = py::none(), py::kw_only(),
       py::arg("progress") = py::none(),
@@ -213,7 +170,8 @@ PYBIND11_MODULE(recmod, m) {
 finite=False: N infinite (no drift unless settings.drift); finite=True: N =
 10**settings.log10n with drift, its generator started from `seed` (an int
 from 0 to 2**64 - 1, drawn when None). progress(generation, max_gen) is called a few times a second.
-Returns a RunResult with .frequencies, .rplus, .seed, .settings.)");
+Returns a RunResult with .frequencies, .rplus, .seed, .settings, .finite and
+.record().)");
 
   m.def(
       "default_sk_grid",
@@ -234,12 +192,23 @@ Returns a RunResult with .frequencies, .rplus, .seed, .settings.)");
             K.is_none() ? SweepValues(kDefaultKSweep) : NumbersArgument("K", K);
         for (const double value : sValues) CheckParameter("S", value);
         for (const double value : kValues) CheckParameter("K", value);
-        const int threadCount = ThreadsOf(threads);
-        const std::vector<double> finals = Watched(
-            [&](RunWatch& watch) {
-              return ComputeSweepSK(s, sValues, kValues, threadCount, watch);
-            },
-            progress);
+        const int threadCount = ThreadsArgument(threads);
+        std::vector<double> finals;
+        if (DriftSetAgainst(s, false)) {
+          // Drift with N infinite: the window's loop does that, no study does.
+          finals = Watched(
+              [&](RunWatch& watch) {
+                return ComputeSweepSK(s, sValues, kValues, threadCount, watch);
+              },
+              progress);
+        } else {
+          StudyRequest request;
+          request.axes = {{"S", sValues}, {"K", kValues}};
+          request.force = true;
+          const Study study = StudyOf(s, request);
+          finals = FinalFrequencies(Watched(
+              [&](RunWatch& watch) { return ComputeStudy(study, threadCount, watch); }, progress));
+        }
         return Array2D(finals, sValues.size(), kValues.size());
       },
       py::arg("settings"), py::arg("S") = py::none(), py::arg("K") = py::none(),
@@ -250,7 +219,8 @@ S, K: sequences of numbers in the ranges of Settings' S and K (default: the
 window's grid, see default_sk_grid). Each run starts from its own S and K and
 the other settings. threads: how many threads share the runs, an int from 1
 to 1024 (default: all cores); any number gives the same array.
-progress(runs done, runs in all).)");
+progress(runs done, runs in all). The same runs as
+recmod.sweep(settings, {"S": S, "K": K}).runs["rplus"].)");
 
   static const std::string sweepLog10NDoc = WithRanges(
       R"(The loop over Log10(N) with drift: returns (rplus, seed).
@@ -263,7 +233,9 @@ position p = j * iterations + i of the sweep; its generator is started from
 (seed, p), so a given seed repeats the sweep exactly, and equals recmod-batch
 --mode 3 --seed with the same sizes. seed: an int from 0 to 2**64 - 1,
 drawn when None, and returned.
-With the inversion of S, each run starts with the S its position hands it.)");
+With the inversion of S, each run starts with the S its position hands it;
+otherwise the same runs as recmod.sweep(settings, {"log10n": log10n},
+iterations, "finite", seed=seed).)");
   m.def(
       "sweep_log10n",
       [](const ModuleSettings& s, const py::object& log10n, const py::object& iterationsArgument,
@@ -278,13 +250,30 @@ With the inversion of S, each run starts with the S its position hands it.)");
           sizes.push_back(static_cast<float>(value));
         }
         const std::uint64_t startSeed = seed ? *seed : DrawSeed();
-        const int threadCount = ThreadsOf(threads);
+        const int threadCount = ThreadsArgument(threads);
         const auto perSize = static_cast<int>(iterations);
-        const std::vector<double> finals = Watched(
-            [&](RunWatch& watch) {
-              return ComputeSweepLog10N(s, sizes, perSize, startSeed, threadCount, watch);
-            },
-            progress);
+        std::vector<double> finals;
+        if (DriftSetAgainst(s, true)) {
+          // A finite population without drift: the window's loop runs it, no study does.
+          finals = Watched(
+              [&](RunWatch& watch) {
+                return ComputeSweepLog10N(s, sizes, perSize, startSeed, threadCount, watch);
+              },
+              progress);
+        } else {
+          StudyRequest request;
+          request.axes = {{"log10n", std::vector<double>(sizes.begin(), sizes.end())}};
+          request.replicates = iterations;
+          request.finitePopulation = true;
+          request.exactSampling = s.Value("exact_sampling") != 0.0;
+          request.seed = startSeed;
+          request.force = true;
+          Study study = StudyOf(s, request);
+          // The window's loop hands S on from run to run under the inversion.
+          study.sweep.handsOnS = true;
+          finals = FinalFrequencies(Watched(
+              [&](RunWatch& watch) { return ComputeStudy(study, threadCount, watch); }, progress));
+        }
         return py::make_tuple(Array2D(finals, sizes.size(), static_cast<std::size_t>(perSize)),
                               startSeed);
       },

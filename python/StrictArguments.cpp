@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "ModuleSettings.hpp"
 
@@ -131,6 +132,20 @@ std::optional<std::uint64_t> SeedArgument(const char* name, py::handle value) {
 std::string TextArgument(const char* name, py::handle value) {
   if (!PyUnicode_Check(value.ptr())) Refuse(name, "a str", value);
   return value.cast<std::string>();
+}
+
+int ThreadsArgument(py::handle threads) {
+  constexpr long long kMaxThreads = 1024;
+  if (threads.is_none()) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+  }
+  const long long count = WholeArgument("threads", threads);
+  if (count < 1 || count > kMaxThreads) {
+    throw SettingsError("threads = " + std::to_string(count) + " is outside its range 1 .. " +
+                        std::to_string(kMaxThreads));
+  }
+  return static_cast<int>(count);
 }
 
 }  // namespace recmod::python

@@ -31,5 +31,8 @@ std::optional<std::array<double, 4>> OptionalFourNumbersArgument(const char* nam
 std::optional<std::uint64_t> SeedArgument(const char* name, pybind11::handle value);
 // A str.
 std::string TextArgument(const char* name, pybind11::handle value);
+// How many threads share a computation: an int from 1 to 1024, or None for
+// every core.
+int ThreadsArgument(pybind11::handle threads);
 
 }  // namespace recmod::python

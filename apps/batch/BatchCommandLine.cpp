@@ -56,6 +56,12 @@ constexpr const char* kExamples =
     "  recmod-batch --replot /tmp/out --plot sweep.svg\n"
     "      the picture of the sweep already in /tmp/out, without running\n"
     "\n"
+    "  recmod-batch --sweep u=1e-4:1e-2:log:5 --sweep K=0.8:1.2:0.1 --table runs.csv\n"
+    "      a study: the final R+ of every u x K point (25 runs, N infinite), one CSV row each\n"
+    "  recmod-batch --sweep log10n=2:4:1 --population finite --replicates 1000 --seed 7 \\\n"
+    "      --S 0 --sampling exact --summary points.csv --table runs.csv\n"
+    "      1000 replicates per population size: fixation and loss of R+ with 95 % intervals\n"
+    "\n"
     "  recmod-batch --repeat /tmp/out/recmod-run.json --dir /tmp/again\n"
     "      the start recorded in /tmp/out again, its report files into /tmp/again\n"
     "  recmod-batch --verify /tmp/out/recmod-run.json\n"
@@ -81,7 +87,17 @@ constexpr const char* kExamples =
     "when a report file is not one loop's results in the report format (the message names\n"
     "file and line), 3 when it cannot be read. With --repeat or --verify, 4 when a report\n"
     "file differs from the recorded one. Standard output that cannot be written (a full\n"
-    "device) gives 3.";
+    "device) gives 3.\n"
+    "\n"
+    "Studies (--sweep): every parameter of --parameters but the loop's own may be an axis,\n"
+    "with any value of its model domain (a value outside the window's range is noted once on\n"
+    "stderr); the fields give the base values as the window takes them. A study writes its\n"
+    "--table and --summary (whole or not at all) and recmod-run.json into --dir, no report\n"
+    "file; --repeat and --verify repeat it from that record. Exit 2 before anything is\n"
+    "written for an unknown parameter, an axis given twice, an empty list, a step that is\n"
+    "not above 0, FROM above TO, a value outside the model domain, more than 10^7 runs\n"
+    "without --force, replicates or an axis over log10n or exact_sampling with an infinite\n"
+    "population, or an axis over drift (the population sets it).";
 
 // "RecombForR, TotalStochasticity, ...": every check box, as --tick takes them.
 std::string CheckBoxNames() {
@@ -253,6 +269,60 @@ void CheckRecordAlone(const CLI::App& app, const std::string& recordOption) {
   }
 }
 
+// The options of a study, as the parser left them.
+struct StudyOptionTexts {
+  const std::vector<std::string>& sweeps;
+  const std::string& replicates;
+  const std::string& population;
+  const std::string& summary;
+  bool force;
+};
+
+std::int64_t ParseReplicates(const std::string& text) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  const bool digitsOnly =
+      !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  if (!digitsOnly || ec != std::errc() || ptr != end || value < 1) {
+    throw UsageError("--replicates: \"" + text + "\" is not a whole number from 1 to " +
+                     std::to_string(INT64_MAX));
+  }
+  return value;
+}
+
+void ParseStudyOptions(const CLI::App& app, BatchRequest& request, const StudyOptionTexts& texts) {
+  request.sweeps = texts.sweeps;
+  if (!request.IsStudy()) {
+    for (const char* option : {"--replicates", "--population", "--summary", "--force"}) {
+      if (app.count(option) > 0) {
+        throw UsageError(std::string(option) + ": only a study (--sweep NAME=VALUES) has it");
+      }
+    }
+    return;
+  }
+  for (const char* option :
+       {"--mode", "--fields", "--replot", "--colour-range", "--repeat", "--verify"}) {
+    if (app.count(option) > 0) {
+      throw UsageError(std::string(option) + " does not go with --sweep (a study)");
+    }
+  }
+  if (texts.population == "finite" || texts.population == "infinite") {
+    request.finitePopulation = texts.population == "finite";
+  } else {
+    throw UsageError("--population: \"" + texts.population +
+                     "\" is no population (finite or infinite)");
+  }
+  if (app.count("--replicates") > 0) request.replicates = ParseReplicates(texts.replicates);
+  if (!texts.summary.empty()) request.summaryFile = texts.summary;
+  request.force = texts.force;
+  if (!request.tableFile && !request.summaryFile && !request.plotFile) {
+    throw UsageError(
+        "--sweep: a study needs --table FILE.csv, --summary FILE.csv or --plot "
+        "FILE for its results");
+  }
+}
+
 }  // namespace
 
 SweepRange ParseSweepRange(const std::string& text, const std::string& option) {
@@ -349,14 +419,17 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                "(NAME<TAB>0|1), and exit without running");
   std::string seedText;
   app.add_option("--seed", seedText,
-                 "reproducible start: modes 0..2 start the generator from N, mode 3 seeds every "
-                 "run from N and its position; without it modes 1 and 3 draw a seed, print it "
-                 "(seed: N) and keep it in recmod-run.json, so that the start can be repeated")
+                 "reproducible start: modes 0..2 start the generator from N, mode 3 and a "
+                 "study of a finite population seed every run from N and its position; without "
+                 "it modes 1 and 3 and such a study draw a seed, print it (seed: N) and keep it "
+                 "in recmod-run.json, so that the start can be repeated")
       ->type_name("N");
   std::string threadsText = std::to_string(AllCores());
   app.add_option("--threads", threadsText,
-                 "threads for the runs of modes 2 and 3 (default: all cores, here " +
-                     std::to_string(AllCores()) + "); the report files are the same for any number")
+                 "threads for the runs of modes 2 and 3 and of a study (default: all cores, "
+                 "here " +
+                     std::to_string(AllCores()) +
+                     "); the report files and tables are the same for any number")
       ->type_name("N");
   std::string sRangeText;
   app.add_option("--s-range", sRangeText,
@@ -384,8 +457,10 @@ ParseResult ParseCommandLine(int argc, char** argv) {
   app.add_option("--plot", plotText,
                  "write a picture when the start has finished: in modes 0 and 1 the plot of "
                  "the run (the window's stacked curves), in mode 2 a heat map of the final R+ "
-                 "frequency over S and K, in mode 3 its mean against Log10(N); PNG or SVG by "
-                 "the name's ending (needs a build with Qt, no display)")
+                 "frequency over S and K, in mode 3 its mean against Log10(N); for a study "
+                 "with one axis the mean with a band of 2 standard errors, with two a heat "
+                 "map of the mean; PNG or SVG by the name's ending (needs a build with Qt, no "
+                 "display)")
       ->type_name("FILE.png|FILE.svg");
   std::string replotText;
   app.add_option("--replot", replotText,
@@ -405,7 +480,8 @@ ParseResult ParseCommandLine(int argc, char** argv) {
          "--table", tableText,
          "also write the results in long format to a CSV file: one row per run "
          "(S,K,final_rplus or log10n,iteration,seed,position,final_rplus) or, for a single run, "
-         "per generation, class and haplotype (the plotted deme mean)")
+         "per generation, class and haplotype (the plotted deme mean); for a study "
+         "(--sweep), run,<axes>,replicate,seed,rplus,outcome,generation")
       ->type_name("FILE.csv");
   bool progress = false;
   app.add_flag("--progress", progress, "show progress on stderr even when it is not a terminal");
@@ -426,6 +502,38 @@ ParseResult ParseCommandLine(int argc, char** argv) {
                  "compare its report files with the recorded digests: exit 0 when all are the "
                  "same, 4 when any differs (each named), 2 when FILE cannot be repeated")
       ->type_name("FILE");
+
+  std::vector<std::string> sweepTexts;
+  app.add_option(
+         "--sweep", sweepTexts,
+         "a study: run every value of parameter NAME (repeat for more axes; the runs are "
+         "the grid product, the first axis slowest). VALUES is FROM:TO:STEP (added in "
+         "decimal, TO included), FROM:TO:log:COUNT (COUNT values evenly spaced in log10) or a list "
+         "V1,V2,...; any value of the model's domain")
+      ->type_name("NAME=VALUES")
+      ->allow_extra_args(false)
+      ->group("Studies");
+  std::string replicatesText;
+  app.add_option("--replicates", replicatesText,
+                 "a study: runs per point, each seeded from the seed and its position "
+                 "(a finite population; default 1)")
+      ->type_name("N")
+      ->group("Studies");
+  std::string populationText = "infinite";
+  app.add_option("--population", populationText,
+                 "a study: infinite (default; no drift, one run per point) or finite (drift in "
+                 "a population of 10^log10n, as --sampling says)")
+      ->type_name("finite|infinite")
+      ->group("Studies");
+  std::string summaryText;
+  app.add_option("--summary", summaryText,
+                 "a study: one CSV row per point (n, mean, sd and se of the final R+, the "
+                 "shares of runs with R+ fixed and lost with 95 % Wilson intervals, the mean "
+                 "generation of fixation); --table writes one row per run")
+      ->type_name("FILE.csv")
+      ->group("Studies");
+  bool force = false;
+  app.add_flag("--force", force, "a study: allow more than 10^7 runs")->group("Studies");
 
   try {
     app.parse(SpelledOutArguments(app, argc, argv));
@@ -510,6 +618,7 @@ ParseResult ParseCommandLine(int argc, char** argv) {
     }
   }
   request.commandLine.assign(argv, argv + argc);
+  ParseStudyOptions(app, request, {sweepTexts, replicatesText, populationText, summaryText, force});
   if (app.count("--repeat") > 0) {
     request.repeatFile = repeatText;
     CheckRecordAlone(app, "--repeat");

@@ -84,7 +84,20 @@ struct BatchRequest {
   std::optional<std::string> tableFile;
   // --colour-range: the half-width of the heat map's colour scale.
   std::optional<double> colourHalfWidth;
+  // A study instead of a start: --sweep NAME=VALUES in the order given (the
+  // first axis varies slowest), with the fields as its base values.
+  std::vector<std::string> sweeps;
+  std::int64_t replicates = 1;
+  bool finitePopulation = false;  // --population finite
+  // --summary: one row per point of the study.
+  std::optional<std::string> summaryFile;
+  // --force: more than kMostStudyRuns runs.
+  bool force = false;
+  bool IsStudy() const { return !sweeps.empty(); }
 };
+
+// The most runs (points times replicates) a study makes without --force.
+inline constexpr std::int64_t kMostStudyRuns = 10'000'000;
 
 // What the parser decided: run the request, or exit at once with `exitStatus`
 // after the help, the version or a usage message has been printed.

@@ -14,6 +14,7 @@
 #include "BatchPictures.hpp"
 #include "BatchRecord.hpp"
 #include "BatchSignals.hpp"
+#include "BatchStudy.hpp"
 #include "EscapedText.hpp"
 #include "OutputPaths.hpp"
 #include "ProcessOutput.hpp"
@@ -319,6 +320,13 @@ int VerifyRecord(const BatchRequest& request, const BatchHooks& hooks) {
 }  // namespace
 
 int RunBatch(const BatchRequest& request, const BatchHooks& hooks) {
+  if (request.IsStudy()) return RunStudyRequest(request, hooks);
+  if (request.repeatFile && IsStudyRecordFile(*request.repeatFile)) {
+    return RepeatStudyRecord(request, hooks);
+  }
+  if (request.verifyFile && IsStudyRecordFile(*request.verifyFile)) {
+    return VerifyStudyRecord(request, hooks);
+  }
   if (request.verifyFile) return VerifyRecord(request, hooks);
   return RunRequest(request, hooks);
 }

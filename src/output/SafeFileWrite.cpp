@@ -156,4 +156,65 @@ void WriteFileSafely(const std::filesystem::path& path, std::string_view content
   if (durability == Durability::Durable) SyncDirectory(DirectoryOf(path));
 }
 
+namespace {
+// Rows are gathered up to this many bytes before they are written.
+constexpr std::size_t kStreamBuffer = std::size_t{1} << 20;
+}  // namespace
+
+StreamedFileWrite::StreamedFileWrite(std::filesystem::path path) : path_(std::move(path)) {
+  if (const auto kind = KindInTheWay(path_)) {
+    Fail(path_, *kind + " is in the way; only a regular file is replaced");
+  }
+  fd_ = CreateTemporary(path_, temporary_);
+  if (fd_ < 0) Fail(path_, std::strerror(errno));
+  buffer_.reserve(kStreamBuffer);
+}
+
+StreamedFileWrite::~StreamedFileWrite() {
+  Abandon();
+}
+
+void StreamedFileWrite::Abandon() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+  ::unlink(temporary_.c_str());
+}
+
+void StreamedFileWrite::Flush() {
+  int error = 0;
+  if (!WriteAll(fd_, buffer_, error)) {
+    Abandon();
+    Fail(path_, std::strerror(error));
+  }
+  buffer_.clear();
+}
+
+void StreamedFileWrite::Append(std::string_view text) {
+  if (fd_ < 0) Fail(path_, "the file was already closed");
+  buffer_.append(text);
+  if (buffer_.size() >= kStreamBuffer) Flush();
+}
+
+void StreamedFileWrite::Commit() {
+  if (fd_ < 0) Fail(path_, "the file was already closed");
+  Flush();
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) {
+    const int error = errno;
+    ::unlink(temporary_.c_str());
+    Fail(path_, std::strerror(error));
+  }
+  if (const auto kind = KindInTheWay(path_)) {
+    ::unlink(temporary_.c_str());
+    Fail(path_, *kind + " is in the way; only a regular file is replaced");
+  }
+  if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary_.c_str());
+    Fail(path_, std::strerror(error));
+  }
+}
+
 }  // namespace recmod

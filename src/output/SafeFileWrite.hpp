@@ -36,4 +36,32 @@ enum class Durability { Ordinary, Durable };
 void WriteFileSafely(const std::filesystem::path& path, std::string_view contents,
                      Durability durability = Durability::Ordinary);
 
+// The same care for a file too large to hold in memory, whose bytes come
+// piece by piece (the rows of a long table): they go to a temporary file
+// beside `path` as they come, and only Commit gives it the name `path`.
+// Until then, and when anything fails or the object goes without a commit,
+// `path` keeps what it held and the temporary file is removed. Failures
+// raise the "File error" of WriteFileSafely.
+class StreamedFileWrite {
+ public:
+  explicit StreamedFileWrite(std::filesystem::path path);
+  ~StreamedFileWrite();
+  StreamedFileWrite(const StreamedFileWrite&) = delete;
+  StreamedFileWrite& operator=(const StreamedFileWrite&) = delete;
+
+  void Append(std::string_view text);
+  // Writes what is left, closes the file and renames it to `path`.
+  void Commit();
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  void Flush();
+  void Abandon();
+
+  std::filesystem::path path_;
+  std::filesystem::path temporary_;
+  int fd_ = -1;
+  std::string buffer_;
+};
+
 }  // namespace recmod

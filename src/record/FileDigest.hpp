@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace recmod {
 
@@ -16,5 +17,9 @@ struct FileDigest {
 
 // Reads the file at `path` once; raises std::runtime_error when it cannot.
 FileDigest DigestOfFile(const std::filesystem::path& path);
+
+// The same for bytes in memory, as a file holding exactly `text` would have:
+// the digest of a table before (or instead of) writing it.
+FileDigest DigestOfText(std::string_view text);
 
 }  // namespace recmod

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QSvgGenerator>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "PictureFile.hpp"
 #include "output/sweep/AxisTicks.hpp"
@@ -129,11 +131,19 @@ double DrawLegendPatch(QPainter& painter, double x, double y, const QColor& fill
 
 namespace {
 
+// A cell's value as a label: three significant digits at most, so that a
+// value of a log scale (.000316227766016838) does not crowd its neighbours.
+QString CellLabel(double value) {
+  char rounded[32];
+  std::snprintf(rounded, sizeof rounded, "%.3g", value);
+  return NumberLabel(std::strtod(rounded, nullptr));
+}
+
 // Every `every`-th cell labelled with its own value.
 std::vector<Tick> CellTicks(const std::vector<double>& values, std::size_t every) {
   std::vector<Tick> ticks;
   for (std::size_t i = 0; i < values.size(); i += every) {
-    ticks.push_back({static_cast<double>(i), NumberLabel(values[i])});
+    ticks.push_back({static_cast<double>(i), CellLabel(values[i])});
   }
   return ticks;
 }

@@ -19,7 +19,14 @@ namespace {
 // whose runs differ in a constant of the batch (the demes, say) is declined
 // and runs one at a time, so an axis over such a constant costs little when
 // it varies slower than the axes after it.
-bool AxesGoSideBySide(const Sweep& sweep) {
+bool AxesGoSideBySide(const Sweep& sweep, const RunInputs& inputs) {
+  // The lanes share one amplitude of the sinusoid.
+  const bool sharedAmplitude = inputs.switches.InversionOfS && inputs.switches.SinusoidalOption;
+  if (sweep.sinusoidFollowsS && sharedAmplitude &&
+      std::any_of(sweep.axes.begin(), sweep.axes.end(),
+                  [](const SweepAxis& axis) { return axis.parameter->name == "S"; })) {
+    return false;
+  }
   return std::all_of(sweep.axes.begin(), sweep.axes.end(), [](const SweepAxis& axis) {
     const ParameterHome home = axis.parameter->home;
     return home == ParameterHome::Parameters || home == ParameterHome::Start;
@@ -56,7 +63,7 @@ void RunSweep(const Sweep& sweep, Engine& master, const RunInputs& inputs, const
       throw RuntimeError(error.kind(), "the run at " + sweep.RunName(run) + ": " + error.detail());
     }
   };
-  if (AxesGoSideBySide(sweep)) {
+  if (AxesGoSideBySide(sweep, inputs)) {
     RunSideBySide(
         body,
         [&](std::int64_t run, Engine& engine, MessageSink& messages) {

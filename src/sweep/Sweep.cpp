@@ -78,6 +78,7 @@ void PlaceSweepRun(const Sweep& sweep, const RunInputs& startInputs, std::uint64
     sweep.axes[i].parameter->apply(runInputs, sweep.ValueAt(i, point));
   }
   ModelParameters& params = engine.params;
+  if (sweep.sinusoidFollowsS) runInputs.SAmplitude = runInputs.params.S;
   TakeModelNumbers(params, runInputs.params);
   DeriveSelectionTerms(engine.tables.AllelesNumber, params);
   if (!sweep.finitePopulation) return;

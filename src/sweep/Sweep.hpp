@@ -35,6 +35,10 @@ struct Sweep {
   // The window's loop over Log10(N) does not restore S after a run: with the
   // inversion of S each run starts with the S that the run before it left.
   bool handsOnS = false;
+  // A study's sinusoid swings each run about its own S (an axis over S sets
+  // the amplitude too); the window's loop over S and K keeps the amplitude
+  // of its field S for every run.
+  bool sinusoidFollowsS = false;
 
   std::int64_t PointCount() const;
   std::int64_t RunCount() const;

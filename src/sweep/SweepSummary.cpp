@@ -17,7 +17,11 @@ Share WilsonShare(std::int64_t k, std::int64_t n) {
   const double denominator = 1.0 + z2 / size;
   const double centre = (p + z2 / (2.0 * size)) / denominator;
   const double half = kZ * std::sqrt(p * (1.0 - p) / size + z2 / (4.0 * size * size)) / denominator;
-  return {p, std::fmax(0.0, centre - half), std::fmin(1.0, centre + half)};
+  // At k = 0 (or n) the interval starts at 0 (or ends at 1) exactly; the
+  // rounding of centre - half would leave a few ulps there instead.
+  const double low = k == 0 ? 0.0 : std::fmax(0.0, centre - half);
+  const double high = k == n ? 1.0 : std::fmin(1.0, centre + half);
+  return {p, low, high};
 }
 
 void PointSummary::Add(const RunEnd& end) {

@@ -30,13 +30,20 @@ INSTANTIATE_TEST_SUITE_P(
                       ValuesCase{"1:1.2:0.1", {1.0, 1.1, 1.2}}, ValuesCase{"0.5:0.5:0.1", {0.5}},
                       ValuesCase{"1e-4:1e-2:log:3", {1e-4, 1e-3, 1e-2}},
                       ValuesCase{"2:2:log:1", {2.0}}, ValuesCase{"0.1,0.3,0.2", {0.1, 0.3, 0.2}},
-                      ValuesCase{"-0.5", {-0.5}}));
+                      ValuesCase{"-0.5", {-0.5}},
+                      // Steps add in decimal: 0.6 + 3 * 0.2 in doubles is 1.2000000000000002.
+                      ValuesCase{"0.6:1.4:0.2", {0.6, 0.8, 1.0, 1.2, 1.4}},
+                      ValuesCase{"-0.1:0.1:0.04", {-0.1, -0.06, -0.02, 0.02, 0.06, 0.1}},
+                      ValuesCase{"1e-4:5e-4:1e-4", {1e-4, 2e-4, 3e-4, 4e-4, 5e-4}},
+                      ValuesCase{"0.07:0.14:0.035", {0.07, 0.105, 0.14}}));
 
 TEST(SweepAxis, TheGridFrom08To12EndsExactlyAt12) {
   const std::vector<double> values = ParseSweepValues("0.8:1.2:0.01", kLimit);
   ASSERT_EQ(values.size(), 41u);
   EXPECT_EQ(values.back(), 1.2);
   for (const double value : values) EXPECT_LE(value, 1.2);
+  EXPECT_EQ(values[3], 0.83);
+  EXPECT_EQ(values[29], 1.09);
 }
 
 struct RefusalCase {

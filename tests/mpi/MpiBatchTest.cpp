@@ -83,6 +83,36 @@ TEST(MpiBatch, RanksShareTheSeedThatRankZeroDraws) {
   EXPECT_EQ(again.report3, drawn.report3);
 }
 
+// A study's runs spread over the ranks give the tables of one process with
+// the seed rank 0 drew, for a finite and an infinite population.
+TEST(MpiBatch, StudiesGiveTheTablesOfOneProcess) {
+  const std::vector<std::vector<std::string>> studies = {
+      {"--sweep", "log10n=1,2", "--sweep", "R=0.2,0.5", "--population", "finite", "--replicates",
+       "9", "--S", "0", "--maxgen", "40"},
+      {"--sweep", "u=1e-5,1e-3", "--sweep", "demes=1,2", "--maxgen", "30"},
+  };
+  const std::vector<std::string> outputs = {"--table", "runs.csv", "--summary", "points.csv"};
+  for (const auto& study : studies) {
+    const TempDirectory many;
+    const ProgramOutcome spread = CollectFrom(
+        many.path(),
+        LaunchIn(many.path(), MpirunCommand(2, With(With(study, outputs), {"--threads", "1"})),
+                 /*forMpi=*/true));
+    ASSERT_EQ(spread.status, 0) << spread.err;
+    std::vector<std::string> again = With(study, outputs);
+    std::smatch match;
+    if (std::regex_search(spread.err, match, std::regex("(^|\n)seed: ([0-9]+)\n"))) {
+      EXPECT_EQ(Count(spread.err, "seed:"), 1) << "said once, by rank 0";
+      again = With(again, {"--seed", match[2]});
+    }
+    const TempDirectory one;
+    ASSERT_EQ(RunBatchIn(one.path(), With(again, {"--threads", "1"})).status, 0);
+    for (const char* file : {"runs.csv", "points.csv"}) {
+      EXPECT_EQ(ReadFileBytes(many / file), ReadFileBytes(one / file)) << file;
+    }
+  }
+}
+
 TEST(MpiBatch, SingleRunsAndMessagesComeFromRankZeroAlone) {
   const std::vector<std::string> single = {"--mode", "1", "--maxgen", "60",
                                            "--seed", "5", "--log10n", "3"};
