@@ -4,7 +4,9 @@
 #include <string>
 
 #include "numbers/ShortestNumber.hpp"
+#include "run/Engine.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 #include "sweep/RunSweep.hpp"
 #include "sweep/SweepAxisCheck.hpp"
 

@@ -11,8 +11,11 @@
 #include <sstream>
 #include <vector>
 
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
+#include "run/RunOutputs.hpp"
 #include "support/StartupControls.hpp"
 #include "sweep/RunSweep.hpp"
 #include "sweep/StudyTables.hpp"
