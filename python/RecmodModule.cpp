@@ -16,7 +16,6 @@
 #include "SweepClass.hpp"
 #include "Watched.hpp"
 #include "driver/ParameterListing.hpp"
-#include "run/Engine.hpp"
 #include "run/SweepRange.hpp"
 #include "sweep/SweepAxisCheck.hpp"
 #include "version/BuildInfo.hpp"

@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "parallel/ParallelLoopExecutor.hpp"
-#include "run/Engine.hpp"
 #include "run/RunOutputs.hpp"
 
 namespace recmod::batch {
@@ -78,8 +77,8 @@ BlockResults RunBlockOfLoop(const Engine& prepared, const LoopBody& body, RunBlo
       };
       part.batchSize = body.batchSize;
     }
-    Engine master = prepared;
-    ParallelLoopExecutor(threads).Execute(block.count, master, part);
+    EngineCopy master(prepared);
+    ParallelLoopExecutor(threads).Execute(block.count, master.get(), part);
   } catch (...) {
     results.failure = FailureOf(std::current_exception(), rank);
   }

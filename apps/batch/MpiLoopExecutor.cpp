@@ -1,5 +1,4 @@
 #include "MpiLoopExecutor.hpp"
-#include "run/Engine.hpp"
 #include "run/RunOutputs.hpp"
 
 #include <algorithm>
@@ -147,11 +146,11 @@ void MpiLoopExecutor::Execute(std::int64_t runCount, Engine& master, const LoopB
   ++loop_;
   // Every rank knows the length of the loop: an empty one needs no message.
   if (runCount <= 0) return;
-  const Engine prepared = master;
+  const EngineCopy prepared(master);
   if (rank_ == 0) {
-    ExecuteOnRankZero(runCount, prepared, body);
+    ExecuteOnRankZero(runCount, prepared.get(), body);
   } else {
-    ExecuteOnWorker(prepared, body);
+    ExecuteOnWorker(prepared.get(), body);
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include "OutputPaths.hpp"
 #include "output/ReportFiles.hpp"
-#include "run/Engine.hpp"
 
 namespace recmod::batch {
 
@@ -12,7 +11,7 @@ ResultsTable::ResultsTable(std::string path, Simulator& sim) : path_(std::move(p
 
 void ResultsTable::Write(const Simulator& sim) const {
   if (sim.reports.discarding()) return;
-  WriteOutputFile(path_, watch_->Text(sim), sim.engine.params.SaveDirectory);
+  WriteOutputFile(path_, watch_->Text(sim), sim.StartDirectory());
 }
 
 }  // namespace recmod::batch

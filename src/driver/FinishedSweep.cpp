@@ -2,7 +2,6 @@
 
 #include "numbers/DecimalParse.hpp"
 #include "output/ReportFiles.hpp"
-#include "run/Engine.hpp"
 
 namespace recmod {
 
@@ -23,7 +22,7 @@ std::optional<SweepPicture> ReadFinishedSweep(const Simulator& sim) {
       return std::nullopt;
   }
   SweepPicture picture;
-  picture.results = ReadSweepReports(SaveDirectoryPath(sim.engine.params.SaveDirectory), kind);
+  picture.results = ReadSweepReports(SaveDirectoryPath(sim.StartDirectory()), kind);
   picture.startFrequency = StartFrequencyOfR(sim.controls);
   return picture;
 }

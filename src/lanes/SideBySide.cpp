@@ -70,7 +70,8 @@ void DrawRecordedRun(const LaneHistory& history, int run, const Engine& shape, R
     for (int c = 0; c <= 1; ++c) {
       for (int h = 1; h <= count; ++h) table.Freq(slot + c, 1, h) = *row++;
     }
-    RecordGeneration(recorder, generation, shape.params, shape.tables, table, false, plot, nullptr);
+    RecordGeneration(recorder, generation, shape.params.Demes, shape.params.MaxGen, shape.tables,
+                     table, false, plot, nullptr);
   }
 }
 

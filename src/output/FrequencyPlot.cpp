@@ -1,7 +1,6 @@
 #include "output/FrequencyPlot.hpp"
 
 #include "model/HaplotypeTables.hpp"
-#include "model/ModelParameters.hpp"
 #include "model/PopulationState.hpp"
 #include "model/RuntimeError.hpp"
 #include "numbers/NumberText.hpp"
@@ -29,15 +28,16 @@ void PlotCurvePoint(Recorder& recorder, int k, std::int16_t generation, bool sin
   }
 }
 
-void RecordGeneration(Recorder& recorder, std::int16_t generation, const ModelParameters& params,
-                      const HaplotypeTables& tables, const PopulationState& population,
-                      bool singleRun, PlotSurface& plot, ReportFiles* reports) {
-  const int recordedSlot = params.Demes <= 1 ? 0 : 3;
+void RecordGeneration(Recorder& recorder, std::int16_t generation, std::int16_t demes,
+                      std::int16_t maxGen, const HaplotypeTables& tables,
+                      const PopulationState& population, bool singleRun, PlotSurface& plot,
+                      ReportFiles* reports) {
+  const int recordedSlot = demes <= 1 ? 0 : 3;
   const int count = tables.HaplotypeCount;
   if (singleRun) recorder.ReportLine.clear();
-  if (params.MaxGen == 0) throw RuntimeError(ErrorKind::DivisionByZero, "MaxGen is 0");
+  if (maxGen == 0) throw RuntimeError(ErrorKind::DivisionByZero, "MaxGen is 0");
   recorder.PlotX = static_cast<double>(generation) * static_cast<double>(plot.DrawingWidth()) /
-                   static_cast<double>(params.MaxGen);
+                   static_cast<double>(maxGen);
   recorder.CumulativeFrequency = 0.0;
   plot.SetColour(kSexColour);
   for (int h = 1; h <= count; ++h) {

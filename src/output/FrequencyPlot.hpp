@@ -9,7 +9,6 @@ namespace recmod {
 // Passed by reference only: the recorder's state (kept by the window) is all
 // that the holders of a Recorder need to see.
 struct HaplotypeTables;
-struct ModelParameters;
 struct PopulationState;
 class PlotSurface;
 class ReportFiles;
@@ -26,13 +25,15 @@ struct Recorder {
   std::string ReportLine;
 };
 
-// Records one generation: stacks the frequencies of the recorded table (deme 1
-// with one deme, the means over demes otherwise) into cumulative curves, R+
+// Records generation `generation` of a run with `demes` demes and `maxGen`
+// generations: stacks the frequencies of the recorded table (deme 1 with one
+// deme, the means over demes otherwise) into cumulative curves, R+
 // in red below R- in blue, draws them, sets SexFrequency and, in single runs,
 // writes the generation's line of "ReportFile1.txt".
-void RecordGeneration(Recorder& recorder, std::int16_t generation, const ModelParameters& params,
-                      const HaplotypeTables& tables, const PopulationState& population,
-                      bool singleRun, PlotSurface& plot, ReportFiles* reports);
+void RecordGeneration(Recorder& recorder, std::int16_t generation, std::int16_t demes,
+                      std::int16_t maxGen, const HaplotypeTables& tables,
+                      const PopulationState& population, bool singleRun, PlotSurface& plot,
+                      ReportFiles* reports);
 
 // Draws curve k (1..2 x HaplotypeCount) at the current CumulativeFrequency: a
 // point in the first generation, else a segment from the previous generation.

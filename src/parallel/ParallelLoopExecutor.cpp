@@ -25,10 +25,9 @@ ParallelLoopExecutor::ParallelLoopExecutor(int threads) : threads_(threads < 1 ?
 void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const LoopBody& body) {
   // Runs copy the engine as it stood before the loop; reach and consume may
   // change the master meanwhile.
-  const Engine prepared = master;
-  oneapi::tbb::enumerable_thread_specific<LoopWorker> workers([&] {
-    return LoopWorker{prepared, {}};
-  });
+  const EngineCopy prepared(master);
+  oneapi::tbb::enumerable_thread_specific<LoopWorker> workers(
+      [&] { return LoopWorker(prepared.get()); });
   const std::int64_t batchSize = body.batchSize < 1 ? 1 : body.batchSize;
   std::int64_t next = 0;
   std::atomic<bool> abandoned{false};
@@ -47,7 +46,7 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
   };
   auto runBatch = [&](BatchOfRuns batch) -> BatchOfRuns {
     if (!abandoned.load(std::memory_order_relaxed)) {
-      RunBatchOfLoop(body, prepared, workers.local(), batch);
+      RunBatchOfLoop(body, prepared.get(), workers.local(), batch);
     }
     return batch;
   };

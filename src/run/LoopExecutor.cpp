@@ -1,4 +1,5 @@
 #include "run/LoopExecutor.hpp"
+#include "run/Engine.hpp"
 #include "run/LoopWorker.hpp"
 
 #include <algorithm>
@@ -9,6 +10,15 @@ void ResetForRun(Engine& engine, const Engine& prepared) {
   static_cast<RunContext&>(engine) = prepared;
   engine.population.AlleleFreqTable = prepared.population.AlleleFreqTable;
 }
+
+EngineCopy::EngineCopy(const Engine& engine) : engine_(std::make_unique<Engine>(engine)) {}
+EngineCopy::~EngineCopy() = default;
+EngineCopy::EngineCopy(EngineCopy&&) noexcept = default;
+EngineCopy& EngineCopy::operator=(EngineCopy&&) noexcept = default;
+
+LoopWorker::LoopWorker(const Engine& prepared) : single(prepared) {}
+LoopWorker::~LoopWorker() = default;
+LoopWorker::LoopWorker(LoopWorker&&) noexcept = default;
 
 void RunBatchOfLoop(const LoopBody& body, const Engine& prepared, LoopWorker& worker,
                     BatchOfRuns& batch) {
@@ -28,8 +38,8 @@ void RunBatchOfLoop(const LoopBody& body, const Engine& prepared, LoopWorker& wo
   }
   for (int i = 0; i < batch.count; ++i) {
     try {
-      ResetForRun(worker.single, prepared);
-      batch.results[static_cast<std::size_t>(i)] = body.run(batch.first + i, worker.single);
+      ResetForRun(worker.single.get(), prepared);
+      batch.results[static_cast<std::size_t>(i)] = body.run(batch.first + i, worker.single.get());
     } catch (...) {
       batch.failedAt = i;
       batch.failure = std::current_exception();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -40,6 +41,23 @@ struct LoopBody {
 // before reading it: copying it (most of the engine's size) for every run of a
 // short loop costs more than the run's own start.
 void ResetForRun(Engine& engine, const Engine& prepared);
+
+// An engine copied onto the heap: the engine as a loop began, kept by an
+// executor that hands copies of it to the runs without ever naming its
+// members, so that the executors compile without the engine's definition.
+class EngineCopy {
+ public:
+  explicit EngineCopy(const Engine& engine);
+  ~EngineCopy();
+  EngineCopy(EngineCopy&&) noexcept;
+  EngineCopy& operator=(EngineCopy&&) noexcept;
+
+  Engine& get() { return *engine_; }
+  const Engine& get() const { return *engine_; }
+
+ private:
+  std::unique_ptr<Engine> engine_;
+};
 
 // Carries out the runs of a loop. However the runs are spread, the outward
 // effect is that of a loop in sequence: reach(p) and consume(p) follow each

@@ -4,7 +4,6 @@
 #include <exception>
 #include <vector>
 
-#include "run/Engine.hpp"
 #include "run/LoopExecutor.hpp"
 #include "run/RunEnd.hpp"
 
@@ -12,7 +11,11 @@ namespace recmod {
 
 // The engines one worker of a loop runs on.
 struct LoopWorker {
-  Engine single;
+  explicit LoopWorker(const Engine& prepared);
+  ~LoopWorker();
+  LoopWorker(LoopWorker&&) noexcept;
+
+  EngineCopy single;
   std::vector<Engine> lanes;
 };
 

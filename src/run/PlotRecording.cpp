@@ -6,8 +6,8 @@ namespace recmod {
 
 void PlotRecording::AfterGeneration(const Engine& engine) {
   if (engine.Generation < 1) return;
-  RecordGeneration(recorder_, engine.Generation, engine.params, engine.tables, engine.population,
-                   singleRun_, plot_, reports_);
+  RecordGeneration(recorder_, engine.Generation, engine.params.Demes, engine.params.MaxGen,
+                   engine.tables, engine.population, singleRun_, plot_, reports_);
 }
 
 }  // namespace recmod

@@ -20,10 +20,15 @@ Simulator::Simulator()
       controls(DesignTimeControls()),
       inputs(parts_->inputs),
       engine(parts_->engine),
+      tables(parts_->engine.tables),
       reports(parts_->reports),
       plot(&nullPlot_),
       frontEnd(&silentFrontEnd_) {}
 
 Simulator::~Simulator() = default;
+
+const std::string& Simulator::StartDirectory() const {
+  return engine.params.SaveDirectory;
+}
 
 }  // namespace recmod

@@ -20,6 +20,7 @@ namespace recmod {
 class LoopExecutor;
 class ReportFiles;
 struct Engine;
+struct HaplotypeTables;
 struct RunInputs;
 
 // Bounds and start-up values of the fields 0..20, filled once at start-up.
@@ -73,6 +74,12 @@ struct Simulator {
   // What the engine is handed, read from the controls at every start.
   RunInputs& inputs;
   Engine& engine;
+  // The engine's haplotype tables (engine.tables), which the loci option
+  // builds: the window's logic reaches them without the engine's header.
+  HaplotypeTables& tables;
+  // The save directory that the last start read from its field
+  // (engine.params.SaveDirectory).
+  const std::string& StartDirectory() const;
   // The state of the plot's recorder, kept from run to run of a start.
   Recorder recorder;
   ReportFiles& reports;

@@ -7,7 +7,6 @@
 #include "model/HaplotypeTables.hpp"
 #include "numbers/DecimalParse.hpp"
 #include "numbers/NumberText.hpp"
-#include "run/Engine.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
@@ -81,7 +80,7 @@ void ApplyLociCount(Simulator& sim) {
     controls.Lab4Visible = true;
   }
 
-  BuildHaplotypeTables(loci, sim.engine.tables);
+  BuildHaplotypeTables(loci, sim.tables);
   sim.plot->Clear();
 }
 

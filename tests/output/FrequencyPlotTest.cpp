@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "model/ModelParameters.hpp"
 #include "model/RuntimeError.hpp"
 #include "numbers/NumberText.hpp"
 #include "output/ReportFiles.hpp"
@@ -18,17 +17,15 @@ using Kind = testing::RecordingPlotSurface::Kind;
 
 class FrequencyPlotTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    BuildHaplotypeTables(2, tables);
-    params.Demes = 1;
-    params.MaxGen = 10;
-  }
+  void SetUp() override { BuildHaplotypeTables(2, tables); }
   void Record(std::int16_t generation, bool singleRun = false, ReportFiles* reports = nullptr) {
-    RecordGeneration(recorder, generation, params, tables, population, singleRun, plot, reports);
+    RecordGeneration(recorder, generation, demes, maxGen, tables, population, singleRun, plot,
+                     reports);
   }
 
   HaplotypeTables tables;
-  ModelParameters params;
+  std::int16_t demes = 1;
+  std::int16_t maxGen = 10;
   PopulationState population;
   Recorder recorder;
   // 611 x 301 like the picture box: the bottom row is y = 300.
@@ -96,7 +93,7 @@ TEST_F(FrequencyPlotTest, LaterGenerationsJoinTheirPreviousPositions) {
 }
 
 TEST_F(FrequencyPlotTest, SeveralDemesAreRecordedFromTheMeans) {
-  params.Demes = 2;
+  demes = 2;
   SetSlot(population, 0, 1, {1, 0, 0, 0});  // deme 1 itself: ignored
   SetSlot(population, 3, 1, {0, 0.5, 0, 0});
   SetSlot(population, 4, 1, {0, 0, 0, 0.5});

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "model/ModelParameters.hpp"
 #include "output/FrequencyPlot.hpp"
 #include "support/FrequencyChecks.hpp"
 
@@ -45,16 +44,14 @@ TEST(RecordedPlotTest, KeepsEveryOperationInOrderWithTheColourCurrentWhenDrawn) 
 TEST(RecordedPlotTest, RecordsTheRecorderCurvesAsConnectedPolylines) {
   HaplotypeTables tables;
   BuildHaplotypeTables(2, tables);
-  ModelParameters params;
-  params.Demes = 1;
-  params.MaxGen = 3;
   PopulationState population;
   testing::SetSlot(population, 0, 1, {0.1, 0.1, 0.1, 0.2});
   testing::SetSlot(population, 1, 1, {0.1, 0.2, 0.1, 0.1});
   Recorder recorder;
   RecordingPlotSurface surface;
   for (std::int16_t generation = 1; generation <= 3; ++generation) {
-    RecordGeneration(recorder, generation, params, tables, population, false, surface, nullptr);
+    RecordGeneration(recorder, generation, /*demes=*/1, /*maxGen=*/3, tables, population, false,
+                     surface, nullptr);
   }
   const auto& operations = surface.plot().operations;
   ASSERT_EQ(operations.size(), 24u);

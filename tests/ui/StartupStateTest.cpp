@@ -5,8 +5,8 @@
 #include <string>
 
 #include "LoadedWindow.hpp"
+#include "model/HaplotypeTables.hpp"
 #include "numbers/NumberText.hpp"
-#include "run/Engine.hpp"
 #include "ui/DesignTimeControls.hpp"
 
 namespace recmod {
@@ -56,9 +56,9 @@ TEST_F(StartupState, TicksFlagsLegendsAndTables) {
 
   EXPECT_EQ(sim.controls.AllelesNumberCaption, "2");
   EXPECT_FALSE(sim.controls.Lab4Visible);
-  EXPECT_EQ(sim.engine.tables.AllelesNumber, 2);
-  EXPECT_EQ(sim.engine.tables.HaplotypeCount, 4);
-  EXPECT_EQ(sim.engine.tables.TransitionCount, 10);
+  EXPECT_EQ(sim.tables.AllelesNumber, 2);
+  EXPECT_EQ(sim.tables.HaplotypeCount, 4);
+  EXPECT_EQ(sim.tables.TransitionCount, 10);
 }
 
 TEST_F(StartupState, BoundsAsWrittenIntoTheFields) {
@@ -114,8 +114,8 @@ using LociSwitch = LoadedWindow;
 TEST_F(LociSwitch, TwoPressesReturnToTwoLociAndClearThePlotEachTime) {
   ToggleAllelesNumber_Click(sim);
   EXPECT_EQ(sim.controls.AllelesNumberCaption, "3");
-  EXPECT_EQ(sim.engine.tables.AllelesNumber, 3);
-  EXPECT_EQ(sim.engine.tables.HaplotypeCount, 8);
+  EXPECT_EQ(sim.tables.AllelesNumber, 3);
+  EXPECT_EQ(sim.tables.HaplotypeCount, 8);
   EXPECT_TRUE(TxtEnabled(6));
   EXPECT_TRUE(LablEnabled(6));
   EXPECT_FALSE(CheckEnabled(CheckBox::LinkageDisequilibrium));
@@ -124,8 +124,8 @@ TEST_F(LociSwitch, TwoPressesReturnToTwoLociAndClearThePlotEachTime) {
 
   ToggleAllelesNumber_Click(sim);
   EXPECT_EQ(sim.controls.AllelesNumberCaption, "2");
-  EXPECT_EQ(sim.engine.tables.AllelesNumber, 2);
-  EXPECT_EQ(sim.engine.tables.HaplotypeCount, 4);
+  EXPECT_EQ(sim.tables.AllelesNumber, 2);
+  EXPECT_EQ(sim.tables.HaplotypeCount, 4);
   EXPECT_FALSE(TxtEnabled(6));
   EXPECT_TRUE(LablEnabled(6));
   EXPECT_TRUE(CheckEnabled(CheckBox::LinkageDisequilibrium));

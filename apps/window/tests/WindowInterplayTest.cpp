@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "WindowTestSupport.hpp"
-#include "run/Engine.hpp"
+#include "model/HaplotypeTables.hpp"
 
 using namespace recmod;
 using recmod::test::OpenWindow;
@@ -50,7 +50,7 @@ class WindowInterplayTest : public QObject {
     QVERIFY(!open.checkBox("LinkageDisequilibrium")->isChecked());
     for (int index = 0; index < 16; ++index) QVERIFY(open.lab4(index)->isVisible());
     for (int index : {3, 5, 6, 7, 8, 9, 10, 11}) QVERIFY(open.lab(index)->isVisible());
-    QCOMPARE(open.sim().engine.tables.HaplotypeCount, 8);
+    QCOMPARE(open.sim().tables.HaplotypeCount, 8);
     QVERIFY(PlotIsEmpty(open.pictBox()));
 
     // A three-locus run draws 16 curves; the next switch clears them again.
@@ -64,7 +64,7 @@ class WindowInterplayTest : public QObject {
     QVERIFY(open.checkBox("LinkageDisequilibrium")->isEnabled());
     QVERIFY(!open.checkBox("LinkageDisequilibrium")->isChecked());
     for (int index = 0; index < 16; ++index) QVERIFY(!open.lab4(index)->isVisible());
-    QCOMPARE(open.sim().engine.tables.HaplotypeCount, 4);
+    QCOMPARE(open.sim().tables.HaplotypeCount, 4);
     QVERIFY(PlotIsEmpty(open.pictBox()));
     QVERIFY(open.messages().isEmpty());
   }

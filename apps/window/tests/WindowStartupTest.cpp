@@ -9,7 +9,7 @@
 
 #include "WindowLayout.hpp"
 #include "WindowTestSupport.hpp"
-#include "run/Engine.hpp"
+#include "model/HaplotypeTables.hpp"
 
 using namespace recmod;
 using recmod::test::OpenWindow;
@@ -84,7 +84,7 @@ class WindowStartupTest : public QObject {
     QVERIFY(mode.SingleRun && mode.InfinitePopulation && !mode.LoopOverSK && !mode.LoopOverLog10N);
 
     QCOMPARE(open.allelesNumber()->text(), QStringLiteral("2"));
-    QCOMPARE(open.sim().engine.tables.HaplotypeCount, 4);
+    QCOMPARE(open.sim().tables.HaplotypeCount, 4);
     QCOMPARE(open.lab(23)->text(), QStringLiteral("250"));
     for (int index = 0; index < 16; ++index) QVERIFY(!open.lab4(index)->isVisible());
     for (int index : {0, 1, 3, 5, 6, 7, 8, 9, 10, 11}) QVERIFY(open.lab(index)->isVisible());
