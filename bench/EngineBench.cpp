@@ -4,9 +4,11 @@
 
 #include <vector>
 
+#include "run/Engine.hpp"
 #include "run/GenerationCycle.hpp"
 #include "run/InitialState.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 
 namespace recmod {
 namespace {

@@ -7,7 +7,10 @@
 
 #include <vector>
 
+#include "run/Engine.hpp"
+#include "run/LoopExecutor.hpp"
 #include "run/PrepareEngine.hpp"
+#include "run/RunInputs.hpp"
 #include "sweep/RunSweep.hpp"
 
 namespace recmod {
