@@ -20,6 +20,7 @@
 #include "ProcessOutput.hpp"
 #include "RepeatStart.hpp"
 #include "ResultsTable.hpp"
+#include "VerifyScratch.hpp"
 #include "driver/ExperimentDriver.hpp"
 #include "driver/StartSeed.hpp"
 #include "model/RuntimeError.hpp"
@@ -291,15 +292,9 @@ int VerifyRecord(const BatchRequest& request, const BatchHooks& hooks) {
     std::fprintf(stderr, "recmod-batch: %s\n", error.what());
     return kExitUsage;
   }
-  const char* base = std::getenv("TMPDIR");
-  std::string scratch =
-      (base != nullptr && *base != '\0' ? std::string(base) : std::string("/tmp")) +
-      "/recmod-verify-XXXXXX";
-  if (::mkdtemp(scratch.data()) == nullptr) {
-    std::fprintf(stderr, "recmod-batch: --verify: cannot make a scratch directory %s: %s\n",
-                 EscapedText(scratch).c_str(), std::strerror(errno));
-    return kExitRuntimeError;
-  }
+  const std::optional<std::string> made = MakeVerifyScratch();
+  if (!made) return kExitRuntimeError;
+  const std::string& scratch = *made;
   BatchRequest repeat = request;
   repeat.verifyFile.reset();
   repeat.repeatFile = path;

@@ -19,6 +19,7 @@
 #include "OutputPaths.hpp"
 #include "ProcessOutput.hpp"
 #include "StudyPictureFile.hpp"
+#include "VerifyScratch.hpp"
 #include "driver/SweepOptionText.hpp"
 #include "model/RuntimeError.hpp"
 #include "numbers/DecimalParse.hpp"
@@ -536,15 +537,9 @@ int RepeatStudyRecord(const BatchRequest& request, const BatchHooks& hooks) {
 
 int VerifyStudyRecord(const BatchRequest& request, const BatchHooks& hooks) {
   const std::string& path = *request.verifyFile;
-  const char* base = std::getenv("TMPDIR");
-  std::string scratch =
-      (base != nullptr && *base != '\0' ? std::string(base) : std::string("/tmp")) +
-      "/recmod-verify-XXXXXX";
-  if (::mkdtemp(scratch.data()) == nullptr) {
-    std::fprintf(stderr, "recmod-batch: --verify: cannot make a scratch directory %s: %s\n",
-                 EscapedText(scratch).c_str(), std::strerror(errno));
-    return kExitRuntimeError;
-  }
+  const std::optional<std::string> made = MakeVerifyScratch();
+  if (!made) return kExitRuntimeError;
+  const std::string& scratch = *made;
   int status = kExitSuccess;
   try {
     if (hooks.mpiRanks > 1 || !hooks.writeRecord) {
