@@ -12,6 +12,8 @@
 #include "SweepArguments.hpp"
 #include "SweepTables.hpp"
 #include "Watched.hpp"
+#include "model/RuntimeError.hpp"
+#include "output/SafeFileWrite.hpp"
 #include "record/RunRecord.hpp"
 #include "record/StudyRecord.hpp"
 #include "sweep/StudyTables.hpp"
@@ -238,16 +240,18 @@ summary_csv write them (under the names `table` and `summary`).)")
           "save_record",
           [](const SweepResult& result, const py::object& path, const std::string& table,
              const std::string& summary) {
-            // The record first: a name it refuses leaves no file behind.
-            const py::bytes text(StudyRecordText(RecordOf(result, table, summary)));
+            // The record is made first: a name it refuses leaves no file behind.
+            const std::string text = StudyRecordText(RecordOf(result, table, summary));
             const py::module_ os = py::module_::import("os");
             py::object target = os.attr("fspath")(path);
             if (os.attr("path").attr("isdir")(target).cast<bool>()) {
               target = os.attr("path").attr("join")(target, kRunRecordFileName);
             }
-            const py::object file = py::module_::import("builtins").attr("open")(target, "wb");
-            file.attr("write")(text);
-            file.attr("close")();
+            try {
+              WriteFileSafely(py::str(target).cast<std::string>(), text, Durability::Durable);
+            } catch (const RuntimeError& error) {
+              RaiseAsOSError(error);
+            }
             return target;
           },
           py::arg("path"), py::arg("table") = kTableFile, py::arg("summary") = kSummaryFile,

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "ModuleStudies.hpp"
+#include "model/RuntimeError.hpp"
+#include "output/SafeFileWrite.hpp"
 #include "sweep/StudyTables.hpp"
 
 namespace py = pybind11;
@@ -142,19 +144,26 @@ std::vector<RunEnd> EndsOfRunTable(const py::object& runs) {
   return ends;
 }
 
+void RaiseAsOSError(const std::exception& error) {
+  PyErr_SetString(PyExc_OSError, error.what());
+  throw py::error_already_set();
+}
+
 void WriteTable(const py::object& path, const std::string& header, std::int64_t count,
                 const std::function<std::string(std::int64_t, std::int64_t)>& rowsOf) {
-  const py::object file = py::module_::import("builtins").attr("open")(path, "wb");
+  // As the command line writes its tables: the name holds the old file or
+  // the whole new one, and a link, FIFO or device in the way is refused.
+  const std::string target = py::str(py::module_::import("os").attr("fspath")(path));
   try {
-    file.attr("write")(py::bytes(header));
+    StreamedFileWrite file(target);
+    file.Append(header);
     for (std::int64_t first = 0; first < count; first += kRowsPerWrite) {
-      file.attr("write")(py::bytes(rowsOf(first, std::min(count, first + kRowsPerWrite))));
+      file.Append(rowsOf(first, std::min(count, first + kRowsPerWrite)));
     }
-  } catch (...) {
-    file.attr("close")();
-    throw;
+    file.Commit();
+  } catch (const RuntimeError& error) {
+    RaiseAsOSError(error);
   }
-  file.attr("close")();
 }
 
 }  // namespace recmod::python

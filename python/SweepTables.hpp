@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+
 #include <pybind11/pybind11.h>
 
 #include <cstdint>
@@ -35,6 +37,9 @@ std::string SummaryTableText(const SweepResult& result);
 
 // Writes `header` and the rows that rowsOf(first, last) gives, a block at a
 // time, to the file at `path` (a str or path-like), byte for byte.
+// Raises the error of a file that could not be written as Python's OSError.
+void RaiseAsOSError(const std::exception& error);
+
 void WriteTable(const pybind11::object& path, const std::string& header, std::int64_t count,
                 const std::function<std::string(std::int64_t, std::int64_t)>& rowsOf);
 

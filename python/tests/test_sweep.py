@@ -203,3 +203,24 @@ def test_a_run_records_how_to_repeat_it():
                        finite=record["population"] == "finite", seed=record["seed"])
     assert again.rplus == first.rplus == record["rplus"]
     assert json.loads(json.dumps(record)) == record
+
+
+@pytest.mark.parametrize("write", [
+    lambda study, path: study.to_csv(path),
+    lambda study, path: study.summary_csv(path),
+    lambda study, path: study.save_record(path),
+], ids=["table", "summary", "record"])
+def test_writers_refuse_a_link_or_a_fifo_and_leave_the_old_file_whole(tmp_path, write):
+    import os
+    study = recmod.sweep(SHORT, {"K": [0.6, 1.0]})
+    target = tmp_path / "target"
+    target.write_text("kept")
+    os.symlink(target, tmp_path / "link.csv")
+    os.mkfifo(tmp_path / "fifo.csv")
+    for name, kind in (("link.csv", "a link"), ("fifo.csv", "a FIFO")):
+        with pytest.raises(OSError, match=f"{kind} is in the way"):
+            write(study, tmp_path / name)
+    assert target.read_text() == "kept"
+    write(study, tmp_path / "new.csv")
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["fifo.csv", "link.csv", "new.csv",
+                                                         "target"]
