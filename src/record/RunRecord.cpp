@@ -13,7 +13,7 @@
 #include "model/RuntimeError.hpp"
 #include "output/DirectoryLock.hpp"
 #include "output/ReportFiles.hpp"
-#include "record/AtomicFileWrite.hpp"
+#include "output/SafeFileWrite.hpp"
 #include "record/FileDigest.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "version/BuildInfo.hpp"
@@ -71,10 +71,12 @@ nlohmann::ordered_json ReportFileDigests(const Simulator& sim, const std::string
   return files;
 }
 
-void WriteJson(const std::filesystem::path& path, const nlohmann::ordered_json& json) {
+void WriteJson(const std::filesystem::path& path, const nlohmann::ordered_json& json,
+               Durability durability = Durability::Durable) {
   // A field may hold any bytes; those that are no UTF-8 are written as U+FFFD.
-  ReplaceFileAtomically(
-      path, json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+  WriteFileSafely(path,
+                  json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n",
+                  durability);
 }
 
 }  // namespace
@@ -172,7 +174,12 @@ void RunRecord::WriteAccepted(const Simulator& sim) {
   accepted_ = true;
   json_["status"] = RecordStatusName(RecordStatus::Running);
   try {
-    Write();
+    // Renamed into place whole, but not synced to the disk: a crash of the
+    // program leaves it readable, and a crash of the system that could lose
+    // it would lose the unsynced report files it describes too. The sync
+    // (some 10 to 20 ms on a disk) would otherwise delay every start; the
+    // record of the end is synced.
+    WriteJson(path(), json_, Durability::Ordinary);
   } catch (const std::exception&) {
     // Where the record cannot be written, the report files usually cannot
     // either, and their error names the cause; if they can, the record's
