@@ -4,8 +4,9 @@
 // the order, that it takes alone. The constants of each run's draw are the
 // scalar code's own (ShapeOfBinomial, per run); the loops run masked, every
 // run taking its next number only while its own draw goes on, until every
-// run is done. The C library's log and lgamma are called run by run, on the
-// runs that need them, so they give the scalar engine's numbers; operations
+// run is done. The C library's log and lgamma (of whole numbers, through the
+// same cache) are called run by run, on the runs that need them, so they give
+// the scalar engine's numbers; operations
 // are those of the scalar code in its order, and the runs outside a mask
 // compute with harmless numbers, so no floating-point flag is raised that
 // the scalar draw would not raise.
@@ -38,7 +39,7 @@ inline double LogOf(double x) {
   return std::log(x);
 }
 inline double LogGammaOf(double x) {
-  return std::lgamma(x);
+  return LogGammaOfWhole(x);
 }
 
 // F(x) in the runs where `active` holds and 0 in the others.
@@ -83,40 +84,66 @@ class LaneBinomials {
   }
 
  private:
-  // Each run's shape; runs that do not draw, and the rejection constants of
-  // runs that draw by waiting time alone (aroundTrials_ among them), take
-  // those of a harmless shape.
+  // Each run's shape; runs that do not draw take that of a harmless shape,
+  // and the rejection constants are loaded only when a run of the vector
+  // draws by rejection (aroundTrials_ among them; the runs that draw by
+  // waiting time alone take the harmless shape's). The shapes are written
+  // whole by ShapeOfBinomial and read member by member with gathers, whose
+  // single loads take each member from the store that wrote it.
   void LoadShapes(M drawn, V trials, V p) {
     static const BinomialShape harmless = ShapeOfBinomial(16.0, 0.5);
     HWY_ALIGN double t[kPerVector];
     HWY_ALIGN double probability[kPerVector];
     std::uint8_t bits[(kPerVector + 7) / 8] = {};
+    std::uint8_t flipped[(kPerVector + 7) / 8] = {};
+    std::uint8_t rejection[(kPerVector + 7) / 8] = {};
     hn::Store(trials, D(), t);
     hn::Store(p, D(), probability);
     hn::StoreMaskBits(D(), drawn, bits);
-    HWY_ALIGN double field[kFields][kPerVector];
-    HWY_ALIGN double flags[2][kPerVector];
+    BinomialShape shapes[kPerVector];
+    BinomialShape around[kPerVector];
+    bool anyRejection = false;
     for (std::size_t l = 0; l < kPerVector; ++l) {
       const bool draws = ((static_cast<unsigned>(bits[l / 8]) >> (l % 8)) & 1U) != 0;
-      const BinomialShape shape = draws ? ShapeOfBinomial(t[l], probability[l]) : harmless;
-      const BinomialShape& around = shape.rejection ? shape : harmless;
-      const double values[kFields] = {
-          shape.trials,     shape.waitingLimit, around.trials, around.mode,
-          around.d1,        around.d2,          around.s1,     around.s2,
-          around.s1Squared, around.s2Squared,   around.c,      around.a1,
-          around.a12,       around.a123,        around.total,  around.logFactorials,
-          around.logOdds};
-      for (std::size_t k = 0; k < kFields; ++k) field[k][l] = values[k];
-      flags[0][l] = shape.flipped ? 1.0 : 0.0;
-      flags[1][l] = shape.rejection ? 1.0 : 0.0;
+      shapes[l] = draws ? ShapeOfBinomial(t[l], probability[l]) : harmless;
+      const auto bit = static_cast<std::uint8_t>(1U << (l % 8));
+      if (shapes[l].flipped) flipped[l / 8] |= bit;
+      if (shapes[l].rejection) rejection[l / 8] |= bit;
+      anyRejection = anyRejection || (draws && shapes[l].rejection);
     }
-    V* const targets[kFields] = {
-        &trials_, &waitingLimit_, &aroundTrials_, &mode_,          &d1_,     &d2_,
-        &s1_,     &s2_,           &s1Squared_,    &s2Squared_,     &c_,      &a1_,
-        &a12_,    &a123_,         &total_,        &logFactorials_, &logOdds_};
-    for (std::size_t k = 0; k < kFields; ++k) *targets[k] = hn::Load(D(), field[k]);
-    flipped_ = hn::Gt(hn::Load(D(), flags[0]), hn::Zero(D()));
-    rejection_ = hn::Gt(hn::Load(D(), flags[1]), hn::Zero(D()));
+    trials_ = Member<&BinomialShape::trials>(shapes);
+    waitingLimit_ = Member<&BinomialShape::waitingLimit>(shapes);
+    flipped_ = hn::LoadMaskBits(D(), flipped);
+    rejection_ = hn::LoadMaskBits(D(), rejection);
+    if (!anyRejection) return;
+    for (std::size_t l = 0; l < kPerVector; ++l) {
+      around[l] = shapes[l].rejection ? shapes[l] : harmless;
+    }
+    aroundTrials_ = Member<&BinomialShape::trials>(around);
+    mode_ = Member<&BinomialShape::mode>(around);
+    d1_ = Member<&BinomialShape::d1>(around);
+    d2_ = Member<&BinomialShape::d2>(around);
+    s1_ = Member<&BinomialShape::s1>(around);
+    s2_ = Member<&BinomialShape::s2>(around);
+    s1Squared_ = Member<&BinomialShape::s1Squared>(around);
+    s2Squared_ = Member<&BinomialShape::s2Squared>(around);
+    c_ = Member<&BinomialShape::c>(around);
+    a1_ = Member<&BinomialShape::a1>(around);
+    a12_ = Member<&BinomialShape::a12>(around);
+    a123_ = Member<&BinomialShape::a123>(around);
+    total_ = Member<&BinomialShape::total>(around);
+    logFactorials_ = Member<&BinomialShape::logFactorials>(around);
+    logOdds_ = Member<&BinomialShape::logOdds>(around);
+  }
+
+  // One member of kPerVector shapes as a vector.
+  template <double BinomialShape::*member>
+  static HWY_INLINE V Member(const BinomialShape (&shapes)[kPerVector]) {
+    static_assert(sizeof(BinomialShape) % sizeof(double) == 0);
+    constexpr auto stride = static_cast<std::int64_t>(sizeof(BinomialShape) / sizeof(double));
+    const hn::RebindToSigned<D> di;
+    return hn::GatherIndex(D(), &(shapes[0].*member),
+                           hn::Mul(hn::Iota(di, 0), hn::Set(di, stride)));
   }
 
   HWY_INLINE V Uniform(M drawing) { return uniforms_.NextCanonical(part_, drawing); }
@@ -233,7 +260,6 @@ class LaneBinomials {
     return result;
   }
 
-  static constexpr std::size_t kFields = 17;
   LaneUniforms& uniforms_;
   const std::size_t part_;
   V trials_, waitingLimit_, aroundTrials_, mode_, d1_, d2_, s1_, s2_, s1Squared_, s2Squared_, c_,

@@ -1,11 +1,46 @@
 #include "model/BinomialDraw.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
 
 namespace recmod {
 
+namespace {
+
+// lgamma of whole numbers, kept per thread: the rejection method takes the
+// log-factorials of counts near the mode, which moves little from one
+// generation to the next, so most are asked for again and again. A slot
+// holds the last argument that fell on it; its value is lgamma's own.
+class LogGammaOfWholeCache {
+ public:
+  double At(double k) {
+    const auto index = static_cast<std::size_t>(k) & (kSlots - 1);
+    Slot& slot = slots_[index];
+    if (slot.argument != k) slot = {k, std::lgamma(k)};
+    return slot.value;
+  }
+
+ private:
+  static constexpr std::size_t kSlots = std::size_t{1} << 15;
+  struct Slot {
+    double argument = -1.0;  // no whole number from 1 on
+    double value = 0.0;
+  };
+  std::array<Slot, kSlots> slots_{};
+};
+
+}  // namespace
+
+double LogGammaOfWhole(double k) {
+  static thread_local LogGammaOfWholeCache cache;
+  return cache.At(k);
+}
+
 BinomialShape ShapeOfBinomial(double trials, double p) {
+  // Every member is set below (clearing the whole shape first costs a string
+  // instruction slower than the rest of a short shape).
   BinomialShape shape;
   const double t = trials;
   shape.trials = t;
@@ -15,6 +50,9 @@ BinomialShape ShapeOfBinomial(double trials, double p) {
   shape.rejection = t * p12 >= kBinomialRejectionFrom;
   if (!shape.rejection) {
     shape.waitingLimit = -std::log(1 - p12);
+    shape.mode = shape.d1 = shape.d2 = shape.s1 = shape.s2 = 0.0;
+    shape.s1Squared = shape.s2Squared = shape.c = shape.a1 = shape.a12 = 0.0;
+    shape.a123 = shape.total = shape.logFactorials = shape.logOdds = 0.0;
     return shape;
   }
   // The operations below are written in the order they are evaluated; each
@@ -39,7 +77,7 @@ BinomialShape ShapeOfBinomial(double trials, double p) {
   shape.s1Squared = s1s;
   shape.s2Squared = s2s;
   shape.mode = np;
-  shape.logFactorials = std::lgamma(np + 1) + std::lgamma(t - np + 1);
+  shape.logFactorials = LogGammaOfWhole(np + 1) + LogGammaOfWhole(t - np + 1);
   shape.logOdds = std::log(pa / onep);
   shape.waitingLimit = -std::log(1 - (p12 - pa) / onep);
   return shape;
@@ -139,7 +177,7 @@ double DrawBinomialCount(UniformGenerator& generator, const BinomialShape& shape
       }
       reject = reject || x < -np || x > t - np;
       if (!reject) {
-        const double lfx = std::lgamma(np + x + 1) + std::lgamma(t - (np + x) + 1);
+        const double lfx = LogGammaOfWhole(np + x + 1) + LogGammaOfWhole(t - (np + x) + 1);
         reject = v > shape.logFactorials - lfx + x * shape.logOdds;
       }
       reject |= x + np >= kBinomialCountCeiling;

@@ -42,34 +42,39 @@ inline constexpr double kBelowOne = 1.0 - std::numeric_limits<double>::epsilon()
 
 // The constants of one binomial draw of `trials` trials (a whole number from
 // 1 to 2^32) with success probability p (0 < p < 1).
+// ShapeOfBinomial sets every member.
 struct BinomialShape {
-  double trials = 0.0;
-  double rarer = 0.0;         // min(p, 1 - p): the draw counts the rarer outcome
-  bool flipped = false;       // the rarer outcome is failure: the result is trials - count
-  bool rejection = false;     // the rejection method draws (else the waiting time alone)
-  double waitingLimit = 0.0;  // the waiting-time method's bound on the sum of spacings
+  double trials;
+  double rarer;         // min(p, 1 - p): the draw counts the rarer outcome
+  bool flipped;         // the rarer outcome is failure: the result is trials - count
+  bool rejection;       // the rejection method draws (else the waiting time alone)
+  double waitingLimit;  // the waiting-time method's bound on the sum of spacings
   // The rejection method's constants (unused by the waiting time alone):
   // the mode np, the widths d1, d2 and scales s1, s2 of the left and right
   // parts, s1^2 and s2^2, the bounds a1 < a12 < a123 < total of the four
   // parts' areas, c = 2 d1 / np, the log-factorials of the mode and
   // log(pa / (1 - pa)) with pa = np / trials.
-  double mode = 0.0;
-  double d1 = 0.0;
-  double d2 = 0.0;
-  double s1 = 0.0;
-  double s2 = 0.0;
-  double s1Squared = 0.0;
-  double s2Squared = 0.0;
-  double c = 0.0;
-  double a1 = 0.0;
-  double a12 = 0.0;
-  double a123 = 0.0;
-  double total = 0.0;
-  double logFactorials = 0.0;
-  double logOdds = 0.0;
+  double mode;
+  double d1;
+  double d2;
+  double s1;
+  double s2;
+  double s1Squared;
+  double s2Squared;
+  double c;
+  double a1;
+  double a12;
+  double a123;
+  double total;
+  double logFactorials;
+  double logOdds;
 };
 
 BinomialShape ShapeOfBinomial(double trials, double p);
+
+// lgamma(k) for a whole number k >= 1: the C library's value, remembered per
+// thread for the counts that come back generation after generation.
+double LogGammaOfWhole(double k);
 
 // The uniform number of one generator output, in [0, 1).
 inline double CanonicalUniform(std::uint64_t output) {
