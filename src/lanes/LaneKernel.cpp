@@ -310,9 +310,15 @@ class LaneCycle {
   // The draw of a finite population, out of line: it is called from many
   // places, and its body is long.
   HWY_NOINLINE V DrawCount(V x, std::size_t part, M drawing, bool reuse) {
-    if (!reuse) uniforms_.Pair(part, drawing, uniform1_[part], uniform2_[part]);
-    const V u1 = uniform1_[part];
-    const V u2 = uniform2_[part];
+    // The pair is used from registers and kept for a draw that reuses it: a
+    // load of the copy just stored would wait for the store.
+    V u1 = uniform1_[part];
+    V u2 = uniform2_[part];
+    if (!reuse) {
+      uniforms_.Pair(part, drawing, u1, u2);
+      uniform1_[part] = u1;
+      uniform2_[part] = u2;
+    }
     const V N = LoadPart(populationSize_, part);
     const V zero = hn::Zero(D());
     const V one = hn::Set(D(), 1.0);

@@ -64,6 +64,16 @@ HWY_INLINE VU MulHigh(VU a, VU b) {
 }
 #endif
 
+// Where the vectors have no 64-bit multiply, the pairs of the draw step each
+// run's generator in the processor's integer units (one 64 x 64 -> 128-bit
+// product and two 64-bit ones per step), beside the vector units that do the
+// draw's arithmetic, and only the uniform numbers go to the vectors; the
+// integer steps give the very same states and outputs. (The single numbers
+// of exact sampling stay in the vectors: their conversion of a whole 64-bit
+// output is dearer one run at a time, and their loops wait on each number.)
+#undef RECMOD_LANE_STEPS_IN_INTEGERS
+#define RECMOD_LANE_STEPS_IN_INTEGERS (HWY_TARGET != HWY_AVX3 && HWY_TARGET != HWY_SCALAR)
+
 // 128-bit numbers of one vector of runs, as high and low halves.
 struct Wide128 {
   VU high;
@@ -74,7 +84,6 @@ class LaneUniforms {
  public:
   // `generators`: kWidth generators, one per lane.
   void Reset(const UniformGenerator* generators) {
-    using Number = pcg_extras::pcg128_t;
     auto join = [](std::uint64_t high, std::uint64_t low) {
       return (static_cast<Number>(high) << 64) | low;
     };
@@ -94,6 +103,10 @@ class LaneUniforms {
       multiplier_ = {words.multiplierHigh, words.multiplierLow};
       multiplier2_ = {static_cast<std::uint64_t>(multiplier2 >> 64),
                       static_cast<std::uint64_t>(multiplier2)};
+#if RECMOD_LANE_STEPS_IN_INTEGERS
+      multiplierNumber_ = multiplier;
+      multiplier2Number_ = multiplier2;
+#endif
     }
   }
 
@@ -101,6 +114,22 @@ class LaneUniforms {
   // the other runs take none (what they get is not to be used). Both come
   // from the state before the draw, so that they do not wait on each other.
   HWY_INLINE void Pair(std::size_t part, M drawing, V& u1, V& u2) {
+#if RECMOD_LANE_STEPS_IN_INTEGERS
+    const std::size_t first = part * kPerVector;
+    const std::uint64_t moving = Bits(drawing);
+    double once[kPerVector];
+    double twice[kPerVector];
+    for (std::size_t l = 0; l < kPerVector; ++l) {
+      const Number state = StateOf(first + l);
+      const Number next = state * multiplierNumber_ + IncrementOf(first + l);
+      const Number after = state * multiplier2Number_ + Increment2Of(first + l);
+      once[l] = static_cast<double>(static_cast<std::int64_t>(OutputOf(next) >> 11));
+      twice[l] = static_cast<double>(static_cast<std::int64_t>(OutputOf(after) >> 11));
+      Keep(first + l, ((moving >> l) & 1U) != 0 ? after : state);
+    }
+    u1 = hn::Mul(Gathered(once), hn::Set(D(), 0x1.0p-53));
+    u2 = hn::Mul(Gathered(twice), hn::Set(D(), 0x1.0p-53));
+#else
     const std::size_t first = part * kPerVector;
     const Wide128 state{hn::Load(DU(), stateHigh_ + first), hn::Load(DU(), stateLow_ + first)};
     const Wide128 once =
@@ -114,6 +143,7 @@ class LaneUniforms {
     const auto moving = hn::RebindMask(DU(), drawing);
     hn::Store(hn::IfThenElse(moving, twice.high, state.high), DU(), stateHigh_ + first);
     hn::Store(hn::IfThenElse(moving, twice.low, state.low), DU(), stateLow_ + first);
+#endif
   }
 
   // The next output of every run of vector `part` where `drawing` holds, as
@@ -135,6 +165,51 @@ class LaneUniforms {
   }
 
  private:
+  using Number = pcg_extras::pcg128_t;
+#if RECMOD_LANE_STEPS_IN_INTEGERS
+  static HWY_INLINE std::uint64_t Bits(M drawing) {
+    std::uint8_t bits[8] = {};
+    hn::StoreMaskBits(D(), drawing, bits);
+    std::uint64_t all = 0;
+    for (std::size_t b = 0; b < (kPerVector + 7) / 8; ++b) all |= std::uint64_t{bits[b]} << (8 * b);
+    return all;
+  }
+  // The numbers of the runs of a vector as one vector, put together in
+  // registers where the path allows: a vector load of the single stores just
+  // made would wait until they had reached the cache.
+  static HWY_INLINE V Gathered(const double (&values)[kPerVector]) {
+#if HWY_TARGET == HWY_AVX2
+    return V{_mm256_set_pd(values[3], values[2], values[1], values[0])};
+#else
+    return hn::LoadU(D(), values);
+#endif
+  }
+  static HWY_INLINE Number Join(std::uint64_t high, std::uint64_t low) {
+    return (static_cast<Number>(high) << 64) | low;
+  }
+  HWY_INLINE Number StateOf(std::size_t l) const {
+    return Join(stateHigh_[l], stateLow_[l]);
+  }
+  HWY_INLINE Number IncrementOf(std::size_t l) const {
+    return Join(incrementHigh_[l], incrementLow_[l]);
+  }
+  HWY_INLINE Number Increment2Of(std::size_t l) const {
+    return Join(increment2High_[l], increment2Low_[l]);
+  }
+  HWY_INLINE void Keep(std::size_t l, Number state) {
+    stateHigh_[l] = static_cast<std::uint64_t>(state >> 64);
+    stateLow_[l] = static_cast<std::uint64_t>(state);
+  }
+  // The generator's output of a state: (high ^ low) rotated right by high >> 58.
+  static HWY_INLINE std::uint64_t OutputOf(Number state) {
+    const auto high = static_cast<std::uint64_t>(state >> 64);
+    const std::uint64_t mixed = high ^ static_cast<std::uint64_t>(state);
+    const unsigned rotation = static_cast<unsigned>(high >> 58);
+    return (mixed >> rotation) | (mixed << ((64U - rotation) & 63U));
+  }
+  Number multiplierNumber_ = 0;
+  Number multiplier2Number_ = 0;
+#endif
   struct Constant {
     std::uint64_t high;
     std::uint64_t low;
