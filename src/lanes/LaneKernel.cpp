@@ -326,18 +326,29 @@ class LaneCycle {
     const V y = hn::IfThenElse(negative, hn::Neg(x), x);
     const V m = hn::Mul(y, N);
     const M whole = hn::Gt(y, one);  // y > 1: the count is m itself
-    // Above one the root is not taken (its argument would be negative).
-    const V root = hn::Sqrt(hn::IfThenElse(whole, zero, hn::Mul(hn::Mul(y, N), hn::Sub(one, y))));
     const M aboveOne = hn::Gt(m, one);
-    const V moved =
-        hn::IfThenElse(hn::Lt(u1, hn::Set(D(), 0.5)), hn::Sub(m, root), hn::Add(m, root));
-    const V floor = hn::Floor(moved);
-    const V fraction = hn::Sub(moved, floor);
-    V count = hn::IfThenElse(aboveOne, floor, zero);
-    const V rest = hn::IfThenElse(aboveOne, fraction, m);
+    // The root and the division are the slow operations of a draw, and the
+    // unit that does them is shared: they are left out when no run of the
+    // vector needs them (rare classes, whose mean count is at most one and
+    // whose count is mostly 0). Above one the root is not taken (its
+    // argument would be negative).
+    V count = zero;
+    V rest = m;
+    if (!hn::AllFalse(D(), hn::AndNot(whole, aboveOne))) {
+      const V root = hn::Sqrt(hn::IfThenElse(whole, zero, hn::Mul(hn::Mul(y, N), hn::Sub(one, y))));
+      const V moved =
+          hn::IfThenElse(hn::Lt(u1, hn::Set(D(), 0.5)), hn::Sub(m, root), hn::Add(m, root));
+      const V floor = hn::Floor(moved);
+      const V fraction = hn::Sub(moved, floor);
+      count = hn::IfThenElse(aboveOne, floor, zero);
+      rest = hn::IfThenElse(aboveOne, fraction, m);
+    }
     count = hn::IfThenElse(hn::Lt(u2, rest), hn::Add(count, one), count);
     count = hn::IfThenElse(whole, m, count);
-    const V r = hn::Div(count, N);
+    // 0 / N is +0 (N is at least 1): no division when every count is +0.
+    using DU = hn::RebindToUnsigned<D>;
+    const bool allNone = hn::AllFalse(DU(), hn::Ne(hn::BitCast(DU(), count), hn::Zero(DU())));
+    const V r = allNone ? zero : hn::Div(count, N);
     return hn::IfThenElse(negative, hn::Neg(r), r);
   }
 
