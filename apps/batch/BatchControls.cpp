@@ -9,6 +9,7 @@
 #include "numbers/DecimalParse.hpp"
 #include "numbers/NumberText.hpp"
 #include "output/ReportFiles.hpp"
+#include "parallel/ParallelLoopExecutor.hpp"
 #include "ui/FieldCatalogue.hpp"
 #include "ui/InputValidation.hpp"
 #include "ui/OptionInterplay.hpp"
@@ -137,6 +138,7 @@ std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box) {
 void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices) {
   Form_Load(sim);
   sim.threads = request.threads;
+  PrepareThreads(sim.threads);
   sim.firstPosition = request.firstPosition;
   // A sweep stays within what the window admits in the field of its variable.
   if (request.sRange) {

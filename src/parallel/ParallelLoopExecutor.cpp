@@ -3,6 +3,7 @@
 
 #include <oneapi/tbb/enumerable_thread_specific.h>
 #include <oneapi/tbb/global_control.h>
+#include <oneapi/tbb/info.h>
 #include <oneapi/tbb/parallel_pipeline.h>
 #include <oneapi/tbb/task_arena.h>
 
@@ -79,6 +80,21 @@ void ParallelLoopExecutor::Execute(std::int64_t runCount, Engine& master, const 
                                            oneapi::tbb::filter_mode::serial_in_order, deliver));
   });
   if (failure) std::rethrow_exception(failure);
+}
+
+void PrepareThreads(int threads) {
+  if (threads <= 1) return;
+  // An empty task in an arena of its own wakes the scheduler, which creates
+  // its workers while the caller goes on; the arena lives to the end of the
+  // program, so that its workers stay. Threads beyond the cores, which the
+  // scheduler refuses by default, come when the loop allows them.
+  static oneapi::tbb::task_arena* const arena = [threads] {
+    auto* created =
+        new oneapi::tbb::task_arena(std::min(threads, oneapi::tbb::info::default_concurrency()));
+    created->enqueue([] {});
+    return created;
+  }();
+  (void)arena;
 }
 
 std::unique_ptr<LoopExecutor> MakeLoopExecutor(int threads) {

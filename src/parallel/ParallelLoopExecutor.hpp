@@ -24,6 +24,12 @@ class ParallelLoopExecutor final : public LoopExecutor {
   int threads_;
 };
 
+// Starts the worker threads of `threads`-thread loops in the background: the
+// scheduler's first start (its allocator loaded, its threads created) takes
+// milliseconds that a short start would otherwise spend before its first
+// run. Calling it is never required; later calls do nothing.
+void PrepareThreads(int threads);
+
 // The executor for `threads` threads: the sequential one for 1 (or less),
 // otherwise runs spread over that many threads.
 std::unique_ptr<LoopExecutor> MakeLoopExecutor(int threads);
