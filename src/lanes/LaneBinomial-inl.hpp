@@ -87,9 +87,9 @@ class LaneBinomials {
   // Each run's shape; runs that do not draw take that of a harmless shape,
   // and the rejection constants are loaded only when a run of the vector
   // draws by rejection (aroundTrials_ among them; the runs that draw by
-  // waiting time alone take the harmless shape's). The shapes are written
-  // whole by ShapeOfBinomial and read member by member with gathers, whose
-  // single loads take each member from the store that wrote it.
+  // waiting time alone take the harmless shape's). The shapes are made in
+  // place and read member by member: a copy of a shape just written, or a
+  // vector loaded from single stores, would wait for the stores.
   void LoadShapes(M drawn, V trials, V p) {
     static const BinomialShape harmless = ShapeOfBinomial(16.0, 0.5);
     HWY_ALIGN double t[kPerVector];
@@ -101,52 +101,58 @@ class LaneBinomials {
     hn::Store(p, D(), probability);
     hn::StoreMaskBits(D(), drawn, bits);
     BinomialShape shapes[kPerVector];
-    BinomialShape around[kPerVector];
+    const BinomialShape* shapeOf[kPerVector];
+    const BinomialShape* aroundOf[kPerVector];
     bool anyRejection = false;
     for (std::size_t l = 0; l < kPerVector; ++l) {
       const bool draws = ((static_cast<unsigned>(bits[l / 8]) >> (l % 8)) & 1U) != 0;
-      shapes[l] = draws ? ShapeOfBinomial(t[l], probability[l]) : harmless;
+      if (draws) SetBinomialShape(shapes[l], t[l], probability[l]);
+      const BinomialShape* const shape = draws ? &shapes[l] : &harmless;
+      shapeOf[l] = shape;
+      aroundOf[l] = shape->rejection ? shape : &harmless;
       const auto bit = static_cast<std::uint8_t>(1U << (l % 8));
-      if (shapes[l].flipped) flipped[l / 8] |= bit;
-      if (shapes[l].rejection) rejection[l / 8] |= bit;
-      anyRejection = anyRejection || (draws && shapes[l].rejection);
+      if (shape->flipped) flipped[l / 8] |= bit;
+      if (shape->rejection) rejection[l / 8] |= bit;
+      anyRejection = anyRejection || (draws && shape->rejection);
     }
-    trials_ = Member<&BinomialShape::trials>(shapes);
-    waitingLimit_ = Member<&BinomialShape::waitingLimit>(shapes);
+    trials_ = Member<&BinomialShape::trials>(shapeOf);
+    waitingLimit_ = Member<&BinomialShape::waitingLimit>(shapeOf);
     flipped_ = hn::LoadMaskBits(D(), flipped);
     rejection_ = hn::LoadMaskBits(D(), rejection);
     if (!anyRejection) return;
-    for (std::size_t l = 0; l < kPerVector; ++l) {
-      around[l] = shapes[l].rejection ? shapes[l] : harmless;
-    }
-    aroundTrials_ = Member<&BinomialShape::trials>(around);
-    mode_ = Member<&BinomialShape::mode>(around);
-    d1_ = Member<&BinomialShape::d1>(around);
-    d2_ = Member<&BinomialShape::d2>(around);
-    s1_ = Member<&BinomialShape::s1>(around);
-    s2_ = Member<&BinomialShape::s2>(around);
-    s1Squared_ = Member<&BinomialShape::s1Squared>(around);
-    s2Squared_ = Member<&BinomialShape::s2Squared>(around);
-    c_ = Member<&BinomialShape::c>(around);
-    a1_ = Member<&BinomialShape::a1>(around);
-    a12_ = Member<&BinomialShape::a12>(around);
-    a123_ = Member<&BinomialShape::a123>(around);
-    total_ = Member<&BinomialShape::total>(around);
-    logFactorials_ = Member<&BinomialShape::logFactorials>(around);
-    logOdds_ = Member<&BinomialShape::logOdds>(around);
+    aroundTrials_ = Member<&BinomialShape::trials>(aroundOf);
+    mode_ = Member<&BinomialShape::mode>(aroundOf);
+    d1_ = Member<&BinomialShape::d1>(aroundOf);
+    d2_ = Member<&BinomialShape::d2>(aroundOf);
+    s1_ = Member<&BinomialShape::s1>(aroundOf);
+    s2_ = Member<&BinomialShape::s2>(aroundOf);
+    s1Squared_ = Member<&BinomialShape::s1Squared>(aroundOf);
+    s2Squared_ = Member<&BinomialShape::s2Squared>(aroundOf);
+    c_ = Member<&BinomialShape::c>(aroundOf);
+    a1_ = Member<&BinomialShape::a1>(aroundOf);
+    a12_ = Member<&BinomialShape::a12>(aroundOf);
+    a123_ = Member<&BinomialShape::a123>(aroundOf);
+    total_ = Member<&BinomialShape::total>(aroundOf);
+    logFactorials_ = Member<&BinomialShape::logFactorials>(aroundOf);
+    logOdds_ = Member<&BinomialShape::logOdds>(aroundOf);
   }
 
-  // One member of kPerVector shapes as a vector.
+  // One member of the shapes of the runs of a vector, put together in
+  // registers where the path allows.
   template <double BinomialShape::*member>
-  static HWY_INLINE V Member(const BinomialShape (&shapes)[kPerVector]) {
-    static_assert(sizeof(BinomialShape) % sizeof(double) == 0);
-    constexpr auto stride = static_cast<std::int64_t>(sizeof(BinomialShape) / sizeof(double));
-    const hn::RebindToSigned<D> di;
-    return hn::GatherIndex(D(), &(shapes[0].*member),
-                           hn::Mul(hn::Iota(di, 0), hn::Set(di, stride)));
+  static HWY_INLINE V Member(const BinomialShape* const (&of)[kPerVector]) {
+#if HWY_TARGET == HWY_AVX2
+    return V{_mm256_set_pd(of[3]->*member, of[2]->*member, of[1]->*member, of[0]->*member)};
+#else
+    HWY_ALIGN double values[kPerVector];
+    for (std::size_t l = 0; l < kPerVector; ++l) values[l] = of[l]->*member;
+    return hn::Load(D(), values);
+#endif
   }
 
-  HWY_INLINE V Uniform(M drawing) { return uniforms_.NextCanonical(part_, drawing); }
+  HWY_INLINE V Uniform(M drawing) {
+    return uniforms_.NextCanonical(part_, drawing);
+  }
   // -log(1 - u).
   HWY_INLINE V Exponential(M drawing) {
     const V u = Uniform(drawing);

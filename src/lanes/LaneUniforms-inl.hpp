@@ -150,6 +150,21 @@ class LaneUniforms {
   // the uniform number of exact sampling (CanonicalUniform: the output over
   // 2^64, rounded to nearest, and never 1); the other runs take none.
   HWY_INLINE V NextCanonical(std::size_t part, M drawing) {
+#if RECMOD_LANE_STEPS_IN_INTEGERS && HWY_TARGET == HWY_AVX2
+    const std::size_t first = part * kPerVector;
+    const std::uint64_t moving = Bits(drawing);
+    std::uint64_t output[kPerVector];
+    for (std::size_t l = 0; l < kPerVector; ++l) {
+      const Number state = StateOf(first + l);
+      const Number next = state * multiplierNumber_ + IncrementOf(first + l);
+      output[l] = OutputOf(next);
+      Keep(first + l, ((moving >> l) & 1U) != 0 ? next : state);
+    }
+    const VU bits{
+        _mm256_set_epi64x(static_cast<long long>(output[3]), static_cast<long long>(output[2]),
+                          static_cast<long long>(output[1]), static_cast<long long>(output[0]))};
+    const V u = hn::Mul(hn::ConvertTo(D(), bits), hn::Set(D(), 0x1.0p-64));
+#else
     const std::size_t first = part * kPerVector;
     const Wide128 state{hn::Load(DU(), stateHigh_ + first), hn::Load(DU(), stateLow_ + first)};
     const Wide128 once =
@@ -161,6 +176,7 @@ class LaneUniforms {
     // The conversion of a 64-bit output rounds to nearest on every path, as
     // the scalar conversion does; the scaling by 2^-64 is exact.
     const V u = hn::Mul(hn::ConvertTo(D(), OutputBits(once)), hn::Set(D(), 0x1.0p-64));
+#endif
     return hn::IfThenElse(hn::Ge(u, hn::Set(D(), 1.0)), hn::Set(D(), kBelowOne), u);
   }
 

@@ -39,9 +39,14 @@ double LogGammaOfWhole(double k) {
 }
 
 BinomialShape ShapeOfBinomial(double trials, double p) {
-  // Every member is set below (clearing the whole shape first costs a string
+  // Every member is set (clearing the whole shape first costs a string
   // instruction slower than the rest of a short shape).
   BinomialShape shape;
+  SetBinomialShape(shape, trials, p);
+  return shape;
+}
+
+void SetBinomialShape(BinomialShape& shape, double trials, double p) {
   const double t = trials;
   shape.trials = t;
   shape.rarer = p <= 0.5 ? p : 1.0 - p;
@@ -53,7 +58,7 @@ BinomialShape ShapeOfBinomial(double trials, double p) {
     shape.mode = shape.d1 = shape.d2 = shape.s1 = shape.s2 = 0.0;
     shape.s1Squared = shape.s2Squared = shape.c = shape.a1 = shape.a12 = 0.0;
     shape.a123 = shape.total = shape.logFactorials = shape.logOdds = 0.0;
-    return shape;
+    return;
   }
   // The operations below are written in the order they are evaluated; each
   // constant is the same number in the lane engine, which takes them from here.
@@ -80,7 +85,6 @@ BinomialShape ShapeOfBinomial(double trials, double p) {
   shape.logFactorials = LogGammaOfWhole(np + 1) + LogGammaOfWhole(t - np + 1);
   shape.logOdds = std::log(pa / onep);
   shape.waitingLimit = -std::log(1 - (p12 - pa) / onep);
-  return shape;
 }
 
 namespace {

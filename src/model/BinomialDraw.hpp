@@ -71,6 +71,8 @@ struct BinomialShape {
 };
 
 BinomialShape ShapeOfBinomial(double trials, double p);
+// The same, made in `shape` (every member set).
+void SetBinomialShape(BinomialShape& shape, double trials, double p);
 
 // lgamma(k) for a whole number k >= 1: the C library's value, remembered per
 // thread for the counts that come back generation after generation.
