@@ -7,8 +7,10 @@
 
 #include <cfenv>
 #include <cmath>
+#include <thread>
 #include <vector>
 
+#include "model/BinomialDraw.hpp"
 #include "model/GeneticDrift.hpp"
 #include "model/ModelParameters.hpp"
 #include "model/MultinomialSampling.hpp"
@@ -261,6 +263,23 @@ Sample OneGenerationChanges(bool exact, double p, long long repeats) {
     changes.Add(population.Freq(0, 1, 1) - p);
   }
   return changes;
+}
+
+// The remembered log-factorials are the C library's own, also when counts
+// that share a place in the cache take turns, and on a thread of its own.
+TEST(ExactSamplingDraws, LogFactorialsAreTheCLibrarysValuesWhateverWasAskedBefore) {
+  const double sharing = 32768.0;  // counts this far apart share a place
+  const std::vector<double> counts = {1.0,           2.0,       3.0 + sharing, 3.0,
+                                      3.0 + sharing, 1e6 + 1.0, 4294967297.0,  1e6 + 1.0 + sharing};
+  auto allEqual = [&] {
+    bool equal = true;
+    for (const double k : counts) equal = equal && LogGammaOfWhole(k) == std::lgamma(k);
+    return equal;
+  };
+  for (int round = 0; round < 2; ++round) EXPECT_TRUE(allEqual());
+  bool onThread = false;
+  std::thread([&] { onThread = allEqual(); }).join();
+  EXPECT_TRUE(onThread);
 }
 
 TEST(DriftBias, TheEntryDrawIsBiasedAgainstTheRarerClassAndExactSamplingIsNot) {
