@@ -138,7 +138,10 @@ std::string WhyCheckBoxDisabled(const Simulator& sim, CheckBox box) {
 void ApplyRequest(Simulator& sim, const BatchRequest& request, std::vector<std::string>& notices) {
   Form_Load(sim);
   sim.threads = request.threads;
-  PrepareThreads(sim.threads);
+  // Only the loops and studies run on threads.
+  if (!request.listFields && (request.mode >= 2 || request.IsStudy())) {
+    PrepareThreads(sim.threads);
+  }
   sim.firstPosition = request.firstPosition;
   // A sweep stays within what the window admits in the field of its variable.
   if (request.sRange) {
