@@ -68,9 +68,9 @@ HWY_INLINE VU MulHigh(VU a, VU b) {
 // run's generator in the processor's integer units (one 64 x 64 -> 128-bit
 // product and two 64-bit ones per step), beside the vector units that do the
 // draw's arithmetic, and only the uniform numbers go to the vectors; the
-// integer steps give the very same states and outputs. (The single numbers
-// of exact sampling stay in the vectors: their conversion of a whole 64-bit
-// output is dearer one run at a time, and their loops wait on each number.)
+// integer steps give the very same states and outputs. The single numbers of
+// exact sampling step there too on AVX2, and their whole 64-bit outputs go
+// to the vector for the rounding conversion, which is dearer run by run.
 #undef RECMOD_LANE_STEPS_IN_INTEGERS
 #define RECMOD_LANE_STEPS_IN_INTEGERS (HWY_TARGET != HWY_AVX3 && HWY_TARGET != HWY_SCALAR)
 
