@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <memory>
 
 namespace recmod {
 
@@ -88,13 +89,12 @@ void PrepareThreads(int threads) {
   // its workers while the caller goes on; the arena lives to the end of the
   // program, so that its workers stay. Threads beyond the cores, which the
   // scheduler refuses by default, come when the loop allows them.
-  static oneapi::tbb::task_arena* const arena = [threads] {
-    auto* created =
-        new oneapi::tbb::task_arena(std::min(threads, oneapi::tbb::info::default_concurrency()));
-    created->enqueue([] {});
-    return created;
+  static const auto prepared = [threads] {
+    auto arena = std::make_unique<oneapi::tbb::task_arena>(
+        std::min(threads, oneapi::tbb::info::default_concurrency()));
+    arena->enqueue([] {});
+    return arena;
   }();
-  (void)arena;
 }
 
 std::unique_ptr<LoopExecutor> MakeLoopExecutor(int threads) {
